@@ -1,0 +1,46 @@
+// profile_files.h: the port for INI ("private profile") files, with the Windows API's semantics.
+//
+// What callers rely on (and both implementations provide):
+// - section and key names match without regard to case; lines end in CR LF;
+// - a read of a missing file, section or key yields the caller's default;
+// - a string read into a buffer of n characters returns at most n-1 characters;
+// - an integer read yields the decimal number the value starts with, the default when the
+//   key is missing;
+// - a write creates the file, the section and the key as needed and otherwise replaces the
+//   value; an empty value keeps the key with nothing after the equals sign.
+// Paths are Windows paths ("C:\windows\EpromData.ini"); the portable implementation
+// also accepts host paths and treats a backslash as a directory separator on hosts
+// that use "/".
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace lt::settings {
+
+class ProfileFiles {
+public:
+    virtual ~ProfileFiles() = default;
+
+    // GetPrivateProfileStringA: at most bufferSize - 1 characters.
+    virtual std::string readString(const std::string& path, std::string_view section, std::string_view key,
+                                   std::string_view defaultValue, std::size_t bufferSize) = 0;
+    // GetPrivateProfileIntA.
+    virtual uint32_t readInt(const std::string& path, std::string_view section, std::string_view key,
+                             int32_t defaultValue) = 0;
+    // WritePrivateProfileStringA with a value.
+    virtual bool writeString(const std::string& path, std::string_view section, std::string_view key,
+                             std::string_view value) = 0;
+    // WritePrivateProfileStringA with no value: removes the key.
+    virtual bool deleteKey(const std::string& path, std::string_view section, std::string_view key) = 0;
+    // WritePrivateProfileStringA with no key: removes the section.
+    virtual bool deleteSection(const std::string& path, std::string_view section) = 0;
+    // WritePrivateProfileSectionA: replaces the section's lines ("key=value" or any text).
+    virtual bool writeSection(const std::string& path, std::string_view section,
+                              std::span<const std::string> lines) = 0;
+};
+
+}  // namespace lt::settings

@@ -1,0 +1,53 @@
+// diagnostic_log.h: EthTester's log file, USBEthDiagnostics.log: a header, a start line,
+// one flushed line per entry and an end line, holding the last run only.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace lt::ethtester {
+
+struct LocalTime {
+    int year, month, day, hour, minute, second;
+};
+
+// The local clock (GetLocalTime), so tests can pin the header.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual LocalTime now() = 0;
+};
+
+class DiagnosticLog {
+public:
+    // Longest module name and path the log keeps (the platform's 260-character buffers less
+    // the terminator).
+    static constexpr std::size_t kMaxText = 259;
+
+    explicit DiagnosticLog(Clock& clock) : clock_(clock) {}
+    ~DiagnosticLog() { closeFile(); }
+    DiagnosticLog(const DiagnosticLog&) = delete;
+    DiagnosticLog& operator=(const DiagnosticLog&) = delete;
+
+    // Stores `enabled`; when enabled, opens the file afresh (deleted first when `fresh`) and
+    // writes the header and the start line. A file that cannot be opened, or a path longer
+    // than the log keeps, leaves logging silently off for the run.
+    void open(const std::string& moduleName, const std::string& path, bool fresh, bool enabled);
+    // One entry and a line end, flushed at once. A failed write closes the file.
+    void writeLine(const char* text);
+    // Writes the end line and closes; further writes and closes do nothing until open.
+    void close();
+
+    bool isOpen() const { return file_ != nullptr; }
+
+private:
+    void closeFile();
+
+    Clock& clock_;
+    bool enabled_ = false;
+    std::FILE* file_ = nullptr;
+    std::string moduleName_;
+    std::string path_;
+};
+
+}  // namespace lt::ethtester

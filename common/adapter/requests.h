@@ -26,6 +26,9 @@ constexpr std::size_t kProgramReplySize = 12;
 constexpr std::size_t kAddressFieldSize = sizeof(void*);
 constexpr std::size_t kSendReceiveRequestSize = 2 + kAddressFieldSize + 4 + kAddressFieldSize + 4 + 4;
 constexpr std::size_t kSendReceiveReplySize = 22;
+constexpr std::size_t kWordReplySize = 4;        // the u32 replies and the two-word driver version
+constexpr std::size_t kPhyReplySize = 2;
+constexpr std::size_t kMacRegisterReplySize = 1;
 
 // ---- layouts --------------------------------------------------------------------
 
@@ -34,6 +37,7 @@ struct WritePhyRegisterRequest { uint16_t value; uint16_t device; uint8_t reg; }
 struct ReadMacRegisterRequest { uint16_t index; uint16_t device; };                    // 8 bytes, count 1
 struct WriteMacRegisterRequest { uint16_t index; uint16_t device; uint8_t value; };    // 31 bytes, count 1
 struct SetLoopbackModeRequest { uint16_t device; uint16_t mode; };                     // 6 bytes, third word 1
+struct ReadEepromRequest { uint32_t device; };                                         // 4 bytes
 struct SendReceiveRequest {
     uint16_t device;
     uint64_t sendAddress;   // address of the frame to send
@@ -59,16 +63,20 @@ std::array<uint8_t, 5> encode(const WritePhyRegisterRequest&);
 std::array<uint8_t, 8> encode(const ReadMacRegisterRequest&);
 std::array<uint8_t, 31> encode(const WriteMacRegisterRequest&);
 std::array<uint8_t, 6> encode(const SetLoopbackModeRequest&);
+std::array<uint8_t, 4> encode(const ReadEepromRequest&);
 std::array<uint8_t, kSendReceiveRequestSize> encode(const SendReceiveRequest&);
 std::array<uint8_t, kProgramRequestSize> encode(const ProgramRequest&);
 std::array<uint8_t, kProgramReplySize> encode(const ProgramReply&);
 
-// Decoders for the driver's side (the bench): nullopt when the input has the wrong size.
+// Decoders for the driver's side (the bench): nullopt when the input has the wrong size
+// or a constant field differs from the layout (the byte count 1 of the register
+// requests, the third word 1 of the loopback request). Zero padding is not checked.
 std::optional<ReadPhyRegisterRequest> decodeReadPhyRegister(std::span<const uint8_t>);
 std::optional<WritePhyRegisterRequest> decodeWritePhyRegister(std::span<const uint8_t>);
 std::optional<ReadMacRegisterRequest> decodeReadMacRegister(std::span<const uint8_t>);
 std::optional<WriteMacRegisterRequest> decodeWriteMacRegister(std::span<const uint8_t>);
 std::optional<SetLoopbackModeRequest> decodeSetLoopbackMode(std::span<const uint8_t>);
+std::optional<ReadEepromRequest> decodeReadEeprom(std::span<const uint8_t>);
 std::optional<SendReceiveRequest> decodeSendReceive(std::span<const uint8_t>);
 std::optional<ProgramRequest> decodeProgramRequest(std::span<const uint8_t>);
 std::optional<ProgramReply> decodeProgramReply(std::span<const uint8_t>);

@@ -1,0 +1,30 @@
+// diagnostics_launch.h: starting EthTester as a separate process and waiting for it to end.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "common/platform/system_paths.h"
+
+namespace lt::progstation {
+
+// The port for starting a program and waiting, without time limit, for it to end.
+class ProcessLauncher {
+public:
+    virtual ~ProcessLauncher() = default;
+    // Starts the program at `path` (no arguments, new process group, the caller's
+    // environment and current directory) and waits for it to end. False when it could not
+    // be started.
+    virtual bool runAndWait(const std::string& path) = 0;
+};
+
+// Where EthTester is looked for, in this order: the station's current directory, then the
+// UsbMac folder of the Windows drive. A place that cannot be had is left out.
+std::string diagnosticsInCurrentDirectory(platform::SystemPaths& paths);
+std::string diagnosticsInPackageFolder(platform::SystemPaths& paths);
+
+// Starts EthTester from the first place that works and waits for it; `notFound` shows the
+// operator's message when it starts from neither.
+void launchDiagnostics(platform::SystemPaths& paths, ProcessLauncher& launcher, const std::function<void()>& notFound);
+
+}  // namespace lt::progstation

@@ -1,0 +1,13 @@
+// process_launcher_win32.h: starting a program and waiting for it, with CreateProcessA.
+#pragma once
+
+#include "progstation/diagnostics_launch.h"
+
+namespace lt::win32 {
+
+class ProcessLauncherWin32 : public progstation::ProcessLauncher {
+public:
+    bool runAndWait(const std::string& path) override;
+};
+
+}  // namespace lt::win32

@@ -1,0 +1,403 @@
+// bench_model.cpp: the bench file's text form, the adapter and driver settings, and the show line.
+#include "bench/bench_model.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "common/adapter/ioctl_codes.h"
+#include "common/eeprom/read_record.h"
+
+namespace lt::bench {
+namespace {
+
+constexpr std::string_view kHeader = "korusbmac-bench 1";
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+bool parseHex(std::string_view text, std::size_t maxDigits, uint64_t& value) {
+    if (text.empty() || text.size() > maxDigits) return false;
+    uint64_t v = 0;
+    for (char c : text) {
+        const int d = hexDigit(c);
+        if (d < 0) return false;
+        v = v * 16 + uint64_t(d);
+    }
+    value = v;
+    return true;
+}
+
+bool parseFlag(std::string_view text, bool& flag) {
+    if (text == "0" || text == "1") {
+        flag = text == "1";
+        return true;
+    }
+    return false;
+}
+
+std::string hexText(uint64_t value, const char* pattern) {
+    char text[32];
+    std::snprintf(text, sizeof text, pattern, static_cast<unsigned long long>(value));
+    return text;
+}
+
+// Splits "a b  c" at blanks.
+std::vector<std::string_view> words(std::string_view line) {
+    std::vector<std::string_view> out;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && line[i] == ' ') ++i;
+        const std::size_t start = i;
+        while (i < line.size() && line[i] != ' ') ++i;
+        if (i > start) out.push_back(line.substr(start, i - start));
+    }
+    return out;
+}
+
+// A show-line character: printable ASCII as it is, anything else '?'.
+char shownCharacter(uint16_t unit) { return unit >= 0x20 && unit < 0x7F ? char(unit) : '?'; }
+
+std::string shownString(const EepromWords& w, std::size_t first) {
+    std::string text;
+    for (std::size_t i = 0; i < eeprom::kStringCharacters; ++i) text.push_back(shownCharacter(w[first + i]));
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
+}
+
+std::string bytesText(const uint8_t* b) {
+    char text[18];
+    std::snprintf(text, sizeof text, "%02x-%02x-%02x-%02x-%02x-%02x", b[0], b[1], b[2], b[3], b[4], b[5]);
+    return text;
+}
+
+bool badValue(std::string_view assignment, const char* expected, std::string& error) {
+    error = "bad value in \"" + std::string(assignment) + "\" (expected " + expected + ")";
+    return false;
+}
+
+// Splits NAME=VALUE; false when there is no '='.
+bool splitAssignment(std::string_view assignment, std::string_view& name, std::string_view& value,
+                     std::string& error) {
+    const auto eq = assignment.find('=');
+    if (eq == std::string_view::npos || eq == 0) {
+        error = "\"" + std::string(assignment) + "\" is not NAME=VALUE";
+        return false;
+    }
+    name = assignment.substr(0, eq);
+    value = assignment.substr(eq + 1);
+    return true;
+}
+
+// "N:VALUE" with both parts numbers.
+bool parsePair(std::string_view text, uint64_t maxFirst, uint64_t maxSecond, uint64_t& first, uint64_t& second) {
+    const auto colon = text.find(':');
+    if (colon == std::string_view::npos) return false;
+    return parseNumber(text.substr(0, colon), maxFirst, first) &&
+           parseNumber(text.substr(colon + 1), maxSecond, second);
+}
+
+}  // namespace
+
+bool parseNumber(std::string_view text, uint64_t max, uint64_t& value) {
+    uint64_t v = 0;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        if (!parseHex(text.substr(2), 8, v)) return false;
+    } else {
+        if (text.empty() || text.size() > 10) return false;
+        for (char c : text) {
+            if (c < '0' || c > '9') return false;
+            v = v * 10 + uint64_t(c - '0');
+        }
+    }
+    if (v > max) return false;
+    value = v;
+    return true;
+}
+
+bool parseMacAddress(std::string_view text, MacAddress& address) {
+    if (text.size() != 17) return false;
+    MacAddress out{};
+    for (std::size_t i = 0; i < 6; ++i) {
+        uint64_t byte = 0;
+        if (!parseHex(text.substr(3 * i, 2), 2, byte)) return false;
+        if (i < 5 && text[3 * i + 2] != '-' && text[3 * i + 2] != ':') return false;
+        out[i] = uint8_t(byte);
+    }
+    address = out;
+    return true;
+}
+
+SimAdapter freshAdapter(uint32_t revision) {
+    SimAdapter a;
+    a.revision = revision;
+    return a;
+}
+
+MacAddress adapterAddress(const SimAdapter& a) {
+    MacAddress m{};
+    for (std::size_t i = 0; i < 3; ++i) {
+        const uint16_t w = a.eeprom[eeprom::kAddressWord + i];
+        m[2 * i] = uint8_t(w);
+        m[2 * i + 1] = uint8_t(w >> 8);
+    }
+    return m;
+}
+
+std::array<uint8_t, 6> adapterSerial(const SimAdapter& a) {
+    std::array<uint8_t, 6> s{};
+    for (std::size_t i = 0; i < 3; ++i) {
+        const uint16_t w = a.eeprom[eeprom::kSerialWord + i];
+        s[2 * i] = uint8_t(w);
+        s[2 * i + 1] = uint8_t(w >> 8);
+    }
+    return s;
+}
+
+void writeAddressWords(EepromWords& w, const MacAddress& m) {
+    for (std::size_t i = 0; i < 3; ++i) w[eeprom::kAddressWord + i] = uint16_t(m[2 * i] | (m[2 * i + 1] << 8));
+}
+
+void writeSerialWords(EepromWords& w, const MacAddress& m) {
+    // word 0x32 = m1 + 256 x m0: the stored bytes read m1 m0 m3 m2 m5 m4
+    for (std::size_t i = 0; i < 3; ++i) w[eeprom::kSerialWord + i] = uint16_t(m[2 * i + 1] | (m[2 * i] << 8));
+}
+
+std::string showLine(const SimAdapter& a, std::size_t number) {
+    const MacAddress mac = adapterAddress(a);
+    const auto serial = adapterSerial(a);
+    std::string line = std::to_string(number);
+    line += " revision=" + hexText(a.revision, "0x%llx");
+    line += " mac=" + bytesText(mac.data());
+    line += " serial=" + bytesText(serial.data());
+    line += " vid=" + hexText(a.eeprom[eeprom::kVendorIdWord], "%04llx");
+    line += " pid=" + hexText(a.eeprom[eeprom::kProductIdWord], "%04llx");
+    line += " lang=" + hexText(a.eeprom[eeprom::kLanguageIdWord], "%04llx");
+    line += " usb=" + hexText(a.usbVid, "%04llx") + ":" + hexText(a.usbPid, "%04llx");
+    line += " manufacturer=\"" + shownString(a.eeprom, eeprom::kManufacturerWord) + "\"";
+    line += " product=\"" + shownString(a.eeprom, eeprom::kProductWord) + "\"";
+    return line;
+}
+
+bool applyAdapterSetting(SimAdapter& adapter, std::string_view assignment, bool fromFile, std::string& error) {
+    std::string_view name, value;
+    if (!splitAssignment(assignment, name, value, error)) return false;
+    SimAdapter a = adapter;
+    uint64_t n = 0, m = 0;
+    if (name == "revision") {
+        if (!parseNumber(value, 0xFFFFFFFF, n) || (n != kRevisionDescriptors && n != kRevisionAddressOnly))
+            return badValue(assignment, "0x200 or 0x100", error);
+        a.revision = uint32_t(n);
+    } else if (name == "usb") {
+        const auto colon = value.find(':');
+        if (colon == std::string_view::npos || !parseHex(value.substr(0, colon), 4, n) ||
+            !parseHex(value.substr(colon + 1), 4, m))
+            return badValue(assignment, "VVVV:PPPP in hexadecimal", error);
+        a.usbVid = uint16_t(n);
+        a.usbPid = uint16_t(m);
+    } else if (name == "external" || name == "loopbackfail" || name == "readfail" || name == "badstring" ||
+               name == "badvendor") {
+        bool flag = false;
+        if (!parseFlag(value, flag)) return badValue(assignment, "0 or 1", error);
+        (name == "external"       ? a.externalPlug
+         : name == "loopbackfail" ? a.loopbackFail
+         : name == "readfail"     ? a.readFail
+         : name == "badstring"    ? a.badString
+                                  : a.badVendor) = flag;
+    } else if (name == "corrupt" || name == "sendfail" || name == "rbrevision") {
+        if (!parseNumber(value, 0xFFFFFFFF, n)) return badValue(assignment, "a number, 0 to clear", error);
+        (name == "corrupt" ? a.corruptFrame : name == "sendfail" ? a.sendFailFrame : a.readBackRevision) = uint32_t(n);
+    } else if (name == "register") {
+        if (value == "0") {
+            a.registerFaults.clear();
+        } else {
+            if (!parsePair(value, kControllerRegisters, 0xFF, n, m) || n == 0)
+                return badValue(assignment, "N:VALUE with N from 1 to 256 and VALUE a byte, or 0 to clear", error);
+            std::erase_if(a.registerFaults, [&](const RegisterFault& f) { return f.number == n; });
+            a.registerFaults.push_back({uint16_t(n), uint8_t(m)});
+        }
+    } else if (name == "phy") {
+        if (value == "0") {
+            a.phyFaults.clear();
+        } else {
+            if (!parsePair(value, kPhyRegisters - 1, 0xFFFF, n, m))
+                return badValue(assignment, "REG:VALUE with REG from 0 to 31 and VALUE 16 bits, or 0 to clear", error);
+            std::erase_if(a.phyFaults, [&](const PhyFault& f) { return f.reg == n; });
+            a.phyFaults.push_back({uint8_t(n), uint16_t(m)});
+        }
+    } else if (name == "mac") {
+        MacAddress address{};
+        if (!parseMacAddress(value, address)) return badValue(assignment, "AA-BB-CC-DD-EE-FF", error);
+        writeAddressWords(a.eeprom, address);
+        if (a.revision == kRevisionDescriptors) writeSerialWords(a.eeprom, address);
+    } else if (fromFile && name == "replug") {
+        a.replugInstance = value == "-" ? std::string() : std::string(value);
+    } else {
+        error = "unknown adapter setting \"" + std::string(name) + "\"";
+        return false;
+    }
+    adapter = std::move(a);
+    return true;
+}
+
+bool applyDriverSetting(DriverState& driver, std::string_view assignment, bool fromFile, std::string& error) {
+    std::string_view name, value;
+    if (!splitAssignment(assignment, name, value, error)) return false;
+    DriverState d = driver;
+    uint64_t n = 0, m = 0;
+    if (name == "version") {
+        const auto dot = value.find('.');
+        if (dot == std::string_view::npos || !parseNumber(value.substr(0, dot), 0xFFFF, n) ||
+            !parseNumber(value.substr(dot + 1), 0xFFFF, m))
+            return badValue(assignment, "W0.W1", error);
+        d.versionWord0 = uint16_t(n);
+        d.versionWord1 = uint16_t(m);
+    } else if (name == "phymode" || name == "revision" || name == "openfail" ||
+               (fromFile && (name == "replugcount" || name == "enumerations"))) {
+        if (!parseNumber(value, 0xFFFFFFFF, n)) return badValue(assignment, "a number", error);
+        (name == "phymode"       ? d.phyMode
+         : name == "revision"    ? d.revision
+         : name == "openfail"    ? d.openFail
+         : name == "replugcount" ? d.replugCount
+                                 : d.enumerations) = uint32_t(n);
+    } else if (name == "absent" || name == "programfail") {
+        bool flag = false;
+        if (!parseFlag(value, flag)) return badValue(assignment, "0 or 1", error);
+        (name == "absent" ? d.absent : d.programFail) = flag;
+    } else if (name == "fail") {
+        if (value == "0") {
+            d.requestFaults.clear();
+        } else {
+            const auto colon = value.find(':');
+            const auto requestName = value.substr(0, colon);
+            const uint32_t code = adapter::ioctlByName(requestName);
+            if (code == 0) {
+                error = "unknown request \"" + std::string(requestName) + "\" in \"" + std::string(assignment) + "\"";
+                return false;
+            }
+            n = 0;
+            if (colon != std::string_view::npos && !parseNumber(value.substr(colon + 1), 0xFFFFFFFF, n))
+                return badValue(assignment, "NAME or NAME:K", error);
+            std::erase_if(d.requestFaults, [&](const RequestFault& f) { return f.code == code; });
+            // NAME:0 clears that request's fault; NAME alone fails every one.
+            if (colon == std::string_view::npos || n != 0) d.requestFaults.push_back({code, uint32_t(n)});
+        }
+    } else {
+        error = "unknown driver setting \"" + std::string(name) + "\"";
+        return false;
+    }
+    driver = std::move(d);
+    return true;
+}
+
+std::string formatBench(const Bench& bench) {
+    const DriverState& d = bench.driver;
+    std::string text(kHeader);
+    text += "\ndriver version=" + std::to_string(d.versionWord0) + "." + std::to_string(d.versionWord1);
+    text += " phymode=" + std::to_string(d.phyMode);
+    text += " revision=" + hexText(d.revision, "0x%llx");
+    text += " absent=" + std::to_string(int(d.absent));
+    text += " programfail=" + std::to_string(int(d.programFail));
+    text += " openfail=" + std::to_string(d.openFail);
+    text += " replugcount=" + std::to_string(d.replugCount);
+    text += " enumerations=" + std::to_string(d.enumerations);
+    for (const auto& f : d.requestFaults) {
+        text += " fail=" + std::string(adapter::ioctlName(f.code));
+        if (f.countdown != 0) text += ":" + std::to_string(f.countdown);
+    }
+    text += "\n";
+    for (const SimAdapter& a : bench.adapters) {
+        text += "adapter revision=" + hexText(a.revision, "0x%llx");
+        text += " usb=" + hexText(a.usbVid, "%04llx") + ":" + hexText(a.usbPid, "%04llx");
+        text += " external=" + std::to_string(int(a.externalPlug));
+        text += " corrupt=" + std::to_string(a.corruptFrame);
+        text += " sendfail=" + std::to_string(a.sendFailFrame);
+        text += " loopbackfail=" + std::to_string(int(a.loopbackFail));
+        text += " readfail=" + std::to_string(int(a.readFail));
+        text += " badstring=" + std::to_string(int(a.badString));
+        text += " badvendor=" + std::to_string(int(a.badVendor));
+        text += " rbrevision=" + hexText(a.readBackRevision, "0x%llx");
+        for (const auto& f : a.registerFaults)
+            text += " register=" + std::to_string(f.number) + ":" + hexText(f.value, "0x%02llx");
+        for (const auto& f : a.phyFaults)
+            text += " phy=" + std::to_string(f.reg) + ":" + hexText(f.value, "0x%04llx");
+        text += " replug=" + (a.replugInstance.empty() ? std::string("-") : a.replugInstance);
+        text += "\neeprom";
+        for (uint16_t w : a.eeprom) text += " " + hexText(w, "%04llx");
+        text += "\n";
+    }
+    text += "end\n";
+    return text;
+}
+
+bool parseBench(std::string_view text, Bench& bench, std::string& error) {
+    Bench out;
+    bool sawDriver = false, sawEnd = false, needEeprom = false;
+    std::size_t lineNumber = 0;
+    auto fail = [&](const std::string& why) {
+        error = "line " + std::to_string(lineNumber) + ": " + why;
+        return false;
+    };
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(at, end - at);
+        at = end + 1;
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (sawEnd) {
+            if (!line.empty()) return fail("text after the end line");
+            continue;
+        }
+        if (lineNumber == 1) {
+            if (line != kHeader) return fail("not a bench file (no \"" + std::string(kHeader) + "\" header)");
+            continue;
+        }
+        const auto w = words(line);
+        if (w.empty()) return fail("empty line");
+        if (needEeprom && w[0] != "eeprom") return fail("adapter without its eeprom line");
+        if (w[0] == "driver") {
+            if (sawDriver || !out.adapters.empty()) return fail("misplaced driver line");
+            sawDriver = true;
+            for (std::size_t i = 1; i < w.size(); ++i)
+                if (!applyDriverSetting(out.driver, w[i], true, error)) return fail(error);
+        } else if (w[0] == "adapter") {
+            if (!sawDriver) return fail("adapter before the driver line");
+            if (out.adapters.size() == kMaxAdapters) return fail("more than 127 adapters");
+            out.adapters.push_back(freshAdapter());
+            for (std::size_t i = 1; i < w.size(); ++i)
+                if (!applyAdapterSetting(out.adapters.back(), w[i], true, error)) return fail(error);
+            needEeprom = true;
+        } else if (w[0] == "eeprom") {
+            if (!needEeprom) return fail("eeprom line without an adapter");
+            if (w.size() != 1 + kEepromWords) return fail("eeprom line without 64 words");
+            for (std::size_t i = 0; i < kEepromWords; ++i) {
+                uint64_t word = 0;
+                if (!parseHex(w[1 + i], 4, word)) return fail("bad eeprom word \"" + std::string(w[1 + i]) + "\"");
+                out.adapters.back().eeprom[i] = uint16_t(word);
+            }
+            needEeprom = false;
+        } else if (w[0] == "end" && w.size() == 1) {
+            if (!sawDriver || needEeprom) return fail("end line too early");
+            sawEnd = true;
+        } else {
+            return fail("unknown line \"" + std::string(w[0]) + "\"");
+        }
+    }
+    if (lineNumber == 0) {
+        error = "empty file";
+        return false;
+    }
+    if (!sawEnd) {
+        ++lineNumber;
+        return fail("the file ends before its end line (cut short)");
+    }
+    bench = std::move(out);
+    return true;
+}
+
+}  // namespace lt::bench

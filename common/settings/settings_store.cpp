@@ -1,0 +1,162 @@
+// settings_store.cpp: typed reads and writes of the settings files, each through one profile call.
+#include "common/settings/settings_store.h"
+
+#include "common/settings/value_forms.h"
+
+#include <utility>
+
+namespace lt::settings {
+
+SettingsPaths settingsPathsIn(std::string_view windowsDirectory) {
+    const std::string dir(windowsDirectory);
+    return {dir + "\\" + std::string(fileName(SettingsFile::EpromData)),
+            dir + "\\" + std::string(fileName(SettingsFile::EthernetDiagnostic)),
+            dir + "\\" + std::string(fileName(SettingsFile::Customize))};
+}
+
+std::optional<SettingsPaths> settingsPaths(platform::SystemPaths& system) {
+    const auto dir = system.windowsDirectory();
+    if (!dir || dir->empty()) return std::nullopt;
+    return settingsPathsIn(*dir);
+}
+
+SettingsStore::SettingsStore(ProfileFiles& profiles, platform::FileLookup& files, SettingsPaths paths)
+    : profiles_(profiles), files_(files), paths_(std::move(paths)) {}
+
+const std::string& SettingsStore::path(SettingsFile file) const {
+    switch (file) {
+    case SettingsFile::EpromData: return paths_.epromData;
+    case SettingsFile::EthernetDiagnostic: return paths_.ethernetDiagnostic;
+    case SettingsFile::Customize: break;
+    }
+    return paths_.customize;
+}
+
+bool SettingsStore::exists(SettingsFile file) { return files_.exists(path(file)); }
+
+std::string SettingsStore::readText(const SettingKey& key, Reader reader) {
+    const ReaderUse& use = key.use(reader);
+    if (use.kind == ReadKind::Text) {
+        return profiles_.readString(path(key.file), key.section, key.key, use.text, key.bufferSize);
+    }
+    return profiles_.readString(path(key.file), key.section, key.key, "", kValueBuffer);
+}
+
+uint32_t SettingsStore::readNumber(const SettingKey& key, Reader reader) {
+    const ReaderUse& use = key.use(reader);
+    if (use.kind == ReadKind::Integer) {
+        return profiles_.readInt(path(key.file), key.section, key.key, use.number);
+    }
+    const std::string text = readText(key, reader);
+    switch (key.form) {
+    case ValueForm::Flag: return static_cast<uint32_t>(parseDecimal(text));
+    case ValueForm::HexByte: return parseHexByte(text);
+    case ValueForm::Count:
+    case ValueForm::DecimalText: return parseCount(text);
+    case ValueForm::Text: break;
+    }
+    return 0;
+}
+
+bool SettingsStore::writeText(const SettingKey& key, std::string_view value) {
+    // A line break would end the entry and start another one in the file (the profile
+    // API writes it as it stands), so a value is cut at its first CR or LF.
+    value = value.substr(0, value.find_first_of("\r\n"));
+    return profiles_.writeString(path(key.file), key.writtenSection, key.key, value);
+}
+
+bool SettingsStore::writeFlag(const SettingKey& key, bool on) { return writeText(key, on ? "1" : "0"); }
+
+bool SettingsStore::writeDecimal(const SettingKey& key, int32_t value) { return writeText(key, formatDecimal(value)); }
+
+bool SettingsStore::writeCount(const SettingKey& key, uint32_t value) { return writeText(key, formatCount(value)); }
+
+AddressTexts SettingsStore::readAddressTexts(AddressRecord record, Reader reader) {
+    AddressTexts texts;
+    const auto& keys = addressKeys(record);
+    for (std::size_t i = 0; i < keys.size(); ++i) texts[i] = readText(keys[i], reader);
+    return texts;
+}
+
+adapter::MacAddress SettingsStore::readAddress(AddressRecord record, Reader reader) {
+    const AddressTexts texts = readAddressTexts(record, reader);
+    adapter::MacAddress address{};
+    for (std::size_t i = 0; i < address.size(); ++i) address[i] = parseHexByte(texts[i]);
+    return address;
+}
+
+bool SettingsStore::writeAddressTexts(AddressRecord record, const AddressTexts& texts) {
+    const auto& keys = addressKeys(record);
+    bool ok = true;
+    for (std::size_t i = 0; i < keys.size(); ++i) ok &= writeText(keys[i], texts[i]);
+    return ok;
+}
+
+bool SettingsStore::writeAddress(AddressRecord record, const adapter::MacAddress& address) {
+    const auto& keys = addressKeys(record);
+    bool ok = true;
+    for (std::size_t i = 0; i < keys.size(); ++i) ok &= writeText(keys[i], formatHexByte(address[i]));
+    return ok;
+}
+
+bool SettingsStore::clearAddress(AddressRecord record) {
+    bool ok = true;
+    for (const SettingKey& key : addressKeys(record)) ok &= writeText(key, "");
+    return ok;
+}
+
+bool SettingsStore::lastAddressRecorded(Reader reader) {
+    if (reader == Reader::ProgStation && !exists(SettingsFile::EpromData)) return false;
+    const SettingKey& byte1 = keys::PreviousMacAddr[0];
+    return !profiles_.readString(path(byte1.file), byte1.section, byte1.key, "", kValueBuffer).empty();
+}
+
+bool SettingsStore::writeNextAddress(const adapter::MacAddress& previous) {
+    return writeAddress(AddressRecord::Next, adapter::stepAddress(previous));
+}
+
+bool SettingsStore::clearLastAddress() {
+    if (!exists(SettingsFile::EpromData)) return false;
+    const bool previous = clearAddress(AddressRecord::Previous);
+    const bool next = clearAddress(AddressRecord::Next);
+    return previous && next;
+}
+
+DiagnosticSettings SettingsStore::loadDiagnosticSettings(Reader reader) {
+    auto flag = [&](const SettingKey& key) -> uint32_t {
+        return key.use(reader).kind == ReadKind::NotRead ? 0 : readNumber(key, reader);
+    };
+    DiagnosticSettings settings;
+    settings.registerTest = flag(keys::TestRegister);
+    settings.quickLoopback = flag(keys::TestQuickLoopback);
+    settings.longLoopback = flag(keys::TestLongLoopback);
+    settings.externalLoopback = flag(keys::TestExternalLoopback);
+    if (settings.packetsUsed()) {
+        settings.packetCount = readText(keys::PacketCount, reader);
+        settings.packetSize = readText(keys::PacketSize, reader);
+    }
+    settings.logging = flag(keys::LogEnable);
+    settings.overWriteAddress = flag(keys::OverWriteAddress);
+    settings.displayMacAddresses = flag(keys::DisplayMacAddresses);
+    settings.launchDiagnosticApp = flag(keys::LaunchDiagnosticApp);
+    return settings;
+}
+
+bool SettingsStore::saveDiagnosticSettings(const DiagnosticSettings& settings) {
+    bool ok = true;
+    ok &= writeFlag(keys::TestRegister, settings.registerTest != 0);
+    ok &= writeFlag(keys::TestQuickLoopback, settings.quickLoopback != 0);
+    ok &= writeFlag(keys::TestLongLoopback, settings.longLoopback != 0);
+    ok &= writeFlag(keys::TestExternalLoopback, settings.externalLoopback != 0);
+    if (settings.packetsUsed()) {
+        ok &= writeText(keys::PacketCount, settings.packetCount);
+        ok &= writeText(keys::PacketSize, settings.packetSize);
+    }
+    ok &= writeFlag(keys::LogEnable, settings.logging != 0);
+    ok &= writeFlag(keys::OverWriteAddress, settings.overWriteAddress != 0);
+    ok &= writeFlag(keys::DisplayMacAddresses, settings.displayMacAddresses != 0);
+    ok &= writeFlag(keys::LaunchDiagnosticApp, settings.launchDiagnosticApp != 0);
+    return ok;
+}
+
+}  // namespace lt::settings

@@ -1,0 +1,58 @@
+// profile_files_win32.cpp: the private-profile calls, one per operation, with NUL-terminated copies of the names.
+#include "win32/profile_files_win32.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+namespace lt::win32 {
+
+namespace {
+// The API takes C strings: a name or value ends at its first NUL, as it does here.
+std::string text(std::string_view value) { return std::string(value.substr(0, value.find('\0'))); }
+}  // namespace
+
+std::string ProfileFilesWin32::readString(const std::string& path, std::string_view section, std::string_view key,
+                                          std::string_view defaultValue, std::size_t bufferSize) {
+    if (bufferSize == 0) return {};
+    const DWORD size = DWORD(std::min<std::size_t>(bufferSize, std::numeric_limits<DWORD>::max()));
+    std::vector<char> buffer(size, '\0');
+    const DWORD n = GetPrivateProfileStringA(text(section).c_str(), text(key).c_str(), text(defaultValue).c_str(),
+                                             buffer.data(), size, path.c_str());
+    return std::string(buffer.data(), std::min<DWORD>(n, size - 1));
+}
+
+uint32_t ProfileFilesWin32::readInt(const std::string& path, std::string_view section, std::string_view key,
+                                    int32_t defaultValue) {
+    return GetPrivateProfileIntA(text(section).c_str(), text(key).c_str(), defaultValue, path.c_str());
+}
+
+bool ProfileFilesWin32::writeString(const std::string& path, std::string_view section, std::string_view key,
+                                    std::string_view value) {
+    return WritePrivateProfileStringA(text(section).c_str(), text(key).c_str(), text(value).c_str(), path.c_str()) !=
+           FALSE;
+}
+
+bool ProfileFilesWin32::deleteKey(const std::string& path, std::string_view section, std::string_view key) {
+    return WritePrivateProfileStringA(text(section).c_str(), text(key).c_str(), nullptr, path.c_str()) != FALSE;
+}
+
+bool ProfileFilesWin32::deleteSection(const std::string& path, std::string_view section) {
+    return WritePrivateProfileStringA(text(section).c_str(), nullptr, nullptr, path.c_str()) != FALSE;
+}
+
+bool ProfileFilesWin32::writeSection(const std::string& path, std::string_view section,
+                                     std::span<const std::string> lines) {
+    // One buffer of NUL-terminated lines closed by an empty one.
+    std::string list;
+    for (const std::string& line : lines) {
+        list += line;
+        list += '\0';
+    }
+    list += '\0';
+    return WritePrivateProfileSectionA(text(section).c_str(), list.c_str(), path.c_str()) != FALSE;
+}
+
+}  // namespace lt::win32

@@ -1,1 +1,6 @@
-# win32/ui.cmake: Win32 sources of the ui area (target_sources on lt_win32).
+# win32/ui.cmake: Win32 sources of the dialog layer and the login's file port (target_sources on lt_win32).
+target_sources(lt_win32 PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/dialog_host.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/resource_strings.cpp
+)
+target_link_libraries(lt_win32 PUBLIC lt_ui comctl32)

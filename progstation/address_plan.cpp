@@ -1,0 +1,123 @@
+// address_plan.cpp: range decision, request addresses and the programming records.
+#include "progstation/address_plan.h"
+
+#include <cctype>
+
+#include "common/eeprom/eeprom_image.h"
+#include "common/settings/value_forms.h"
+
+namespace lt::progstation {
+namespace {
+
+using settings::AddressRecord;
+using settings::Reader;
+namespace keys = settings::keys;
+
+constexpr Reader kStation = Reader::ProgStation;
+
+bool equalsNoCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+adapter::MacAddress addressFromBoxes(const AddressTexts& boxes) {
+    adapter::MacAddress address{};
+    for (std::size_t i = 0; i < 6; ++i) address[i] = settings::parseHexByte(boxes[i]);
+    return address;
+}
+
+RestoredInputs AddressPlan::restoreInputs(bool atStartUp) {
+    if (atStartUp && !store_.lastAddressRecorded(kStation)) {
+        store_.writeText(keys::InitialDevCount, "");
+        store_.writeText(keys::PreviousDevCount, "");
+    }
+    RestoredInputs in;
+    in.startAddress = store_.readAddressTexts(AddressRecord::Initial, kStation);
+    in.countText = store_.readText(keys::InitialDevCount, kStation);
+    in.deviceCount = settings::parseCount(in.countText);
+    in.overwrite = settings::parseDecimal(store_.readText(keys::OverwriteFlag, kStation)) != 0;
+    in.autoDiagnostics = settings::parseDecimal(store_.readText(keys::DiagnosticsMode, kStation)) != 0;
+    if (store_.readText(keys::PreviousDevCount, kStation).empty())
+        in.startAddress = store_.readAddressTexts(AddressRecord::Next, kStation);
+    return in;
+}
+
+LastAssigned AddressPlan::lastAssigned() {
+    return {store_.readAddressTexts(AddressRecord::Previous, kStation), store_.readText(keys::PreviousDevCount, kStation)};
+}
+
+bool AddressPlan::decideRange(const AddressTexts& startBoxes, uint32_t deviceCount) {
+    const AddressTexts stored = store_.readAddressTexts(AddressRecord::Initial, kStation);
+    for (std::size_t i = 0; i < 6; ++i)
+        if (startBoxes[i] != stored[i]) return true;
+    const uint32_t programmed = settings::parseCount(store_.readText(keys::PreviousDevCount, kStation));
+    return !(deviceCount > programmed);
+}
+
+void AddressPlan::recordRange(const AddressTexts& startBoxes, uint32_t deviceCount, bool overwrite,
+                              bool autoDiagnostics) {
+    store_.writeAddressTexts(AddressRecord::Initial, startBoxes);
+    store_.writeCount(keys::InitialDevCount, deviceCount);
+    store_.writeFlag(keys::OverwriteFlag, overwrite);
+    store_.writeFlag(keys::DiagnosticsMode, autoDiagnostics);
+}
+
+adapter::MacAddress AddressPlan::fillRequestAddresses(bool newRange, const AddressTexts& startBoxes,
+                                                      uint32_t deviceCount, bool overwrite,
+                                                      adapter::ProgramRequest& request) {
+    request.previousAddress = {};
+    request.previousCount = 0;
+    if (!newRange) {
+        request.previousAddress = store_.readAddress(AddressRecord::Previous, kStation);
+        request.previousCount = settings::parseCount(store_.readText(keys::PreviousDevCount, kStation));
+    }
+    const adapter::MacAddress start = addressFromBoxes(startBoxes);
+    eeprom::placeMacAddress(request.image, start);
+
+    adapter::MacAddress lotStart = start;
+    if (request.previousCount != 0) lotStart = adapter::stepAddress(request.previousAddress);
+
+    request.deviceCount = deviceCount;
+    request.overwrite = overwrite ? 1 : 0;
+    if (request.deviceCount == request.previousCount) {
+        request.previousAddress = {};
+        request.previousCount = 0;
+    }
+    return lotStart;
+}
+
+void AddressPlan::recordLot(const adapter::ProgramReply& reply, const adapter::ProgramRequest& request) {
+    if (reply.count == 0) return;
+    const uint32_t cumulative = reply.count + request.previousCount;
+    store_.writeAddress(AddressRecord::Previous, reply.lastAddress);
+    store_.writeCount(keys::PreviousDevCount, cumulative);
+    store_.writeNextAddress(reply.lastAddress);
+}
+
+bool AddressPlan::rangeComplete() {
+    // No cumulative count means no lot recorded: a range with nothing programmed is not complete.
+    const std::string programmed = store_.readText(keys::PreviousDevCount, kStation);
+    return !programmed.empty() && equalsNoCase(store_.readText(keys::InitialDevCount, kStation), programmed);
+}
+
+void AddressPlan::completeRange() {
+    store_.writeText(keys::InitialDevCount, "");
+    store_.writeText(keys::PreviousDevCount, "");
+}
+
+bool AddressPlan::vendorPartCheck(const adapter::MacAddress& start, std::span<const uint8_t> addresses,
+                                  uint32_t found) {
+    if (found == 0 || addresses.size() < std::size_t(found) * 6) return false;
+    for (uint32_t i = 0; i < found; ++i) {
+        const uint8_t* a = addresses.data() + std::size_t(i) * 6;
+        if (a[0] != start[0] || a[1] != start[1] || a[2] != start[2]) return false;
+    }
+    return true;
+}
+
+}  // namespace lt::progstation

@@ -1,0 +1,190 @@
+// address_plan_test.cpp: the range decision, the request's address fields and the records
+// that carry a range from lot to lot, on real files in a temporary Windows directory.
+#include "progstation/address_plan.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "common/platform/portable_file_lookup.h"
+#include "common/settings/portable_profile_files.h"
+#include "tests/support/test_support.h"
+
+using namespace lt::progstation;
+using lt::adapter::MacAddress;
+using lt::adapter::ProgramReply;
+using lt::adapter::ProgramRequest;
+using lt::settings::AddressRecord;
+using lt::settings::Reader;
+namespace keys = lt::settings::keys;
+
+namespace {
+
+struct AddressPlanTest : ::testing::Test {
+    lt::test::TempDir windows;
+    lt::settings::PortableProfileFiles profiles;
+    lt::platform::PortableFileLookup lookup;
+    lt::settings::SettingsStore store{profiles, lookup, lt::settings::settingsPathsIn(windows.path().string())};
+    AddressPlan plan{store};
+
+    const AddressTexts start{"00", "1B", "4E", "7A", "01", "00"};
+
+    std::string eprom(const lt::settings::SettingKey& key) { return store.readText(key, Reader::ProgStation); }
+
+    // One press of the station as far as the records go: decide, record the range, fill the
+    // request, and (when the driver programmed `found` adapters) record the lot the way the
+    // driver numbers it.
+    ProgramRequest press(const AddressTexts& boxes, uint32_t count, uint32_t found, MacAddress* lotStart = nullptr) {
+        const bool newRange = plan.decideRange(boxes, count);
+        plan.recordRange(boxes, count, false, false);
+        ProgramRequest request;
+        const MacAddress first = plan.fillRequestAddresses(newRange, boxes, count, false, request);
+        if (lotStart) *lotStart = first;
+        ProgramReply reply;
+        reply.count = found;
+        reply.lastAddress = lt::adapter::stepAddress(first, found - 1);
+        plan.recordLot(reply, request);
+        return request;
+    }
+};
+
+}  // namespace
+
+TEST_F(AddressPlanTest, aRangeOfTenInLotsOfFourFourAndTwoContinuesAndCompletes) {
+    MacAddress lotStart{};
+    ProgramRequest first = press(start, 10, 4, &lotStart);
+    EXPECT_EQ(lotStart, (MacAddress{0x00, 0x1b, 0x4e, 0x7a, 0x01, 0x00}));
+    EXPECT_EQ(first.previousCount, 0u);
+    EXPECT_EQ(eprom(keys::PreviousDevCount), "4");
+    EXPECT_EQ(store.readAddressTexts(AddressRecord::Previous, Reader::ProgStation),
+              (AddressTexts{"00", "1b", "4e", "7a", "01", "03"}));
+    EXPECT_EQ(store.readAddressTexts(AddressRecord::Next, Reader::ProgStation),
+              (AddressTexts{"00", "1b", "4e", "7a", "01", "04"}));
+    EXPECT_FALSE(plan.rangeComplete());
+
+    ProgramRequest second = press(start, 10, 4, &lotStart);
+    EXPECT_EQ(lotStart, (MacAddress{0x00, 0x1b, 0x4e, 0x7a, 0x01, 0x04}));
+    EXPECT_EQ(second.previousCount, 4u);
+    EXPECT_EQ(second.previousAddress, (MacAddress{0x00, 0x1b, 0x4e, 0x7a, 0x01, 0x03}));
+    EXPECT_EQ(eprom(keys::PreviousDevCount), "8");
+
+    press(start, 10, 2, &lotStart);
+    EXPECT_EQ(lotStart, (MacAddress{0x00, 0x1b, 0x4e, 0x7a, 0x01, 0x08}));
+    EXPECT_EQ(eprom(keys::PreviousDevCount), "10");
+    ASSERT_TRUE(plan.rangeComplete());
+    plan.completeRange();
+    EXPECT_EQ(eprom(keys::InitialDevCount), "");
+    EXPECT_EQ(eprom(keys::PreviousDevCount), "");
+
+    const RestoredInputs after = plan.restoreInputs(false);
+    EXPECT_EQ(after.startAddress, (AddressTexts{"00", "1b", "4e", "7a", "01", "0a"}));
+    EXPECT_EQ(after.countText, "");
+    EXPECT_EQ(after.deviceCount, 0u);
+}
+
+TEST_F(AddressPlanTest, theImageAlwaysCarriesTheRangeStartAlsoWhenContinued) {
+    press(start, 10, 4);
+    ProgramRequest second = press(start, 10, 4);
+    EXPECT_EQ(second.image[3], 0x00);
+    EXPECT_EQ(second.image[8], 0x00);  // byte 6 of the range start, not of the lot start
+    EXPECT_EQ(second.image[126], 0x38);
+}
+
+TEST_F(AddressPlanTest, aCountTypedWithLeadingZerosStillCompletesTheRange) {
+    // The count is recorded as a number, so "010" and the cumulative "10" are equal.
+    press(start, 10, 10);
+    EXPECT_EQ(eprom(keys::InitialDevCount), "10");
+    EXPECT_TRUE(plan.rangeComplete());
+}
+
+TEST_F(AddressPlanTest, rangeDecisionComparesTextsExactlyAndNeedsACountAboveTheProgrammedOne) {
+    press(start, 10, 4);
+    struct Case { AddressTexts boxes; uint32_t count; bool newRange; const char* why; };
+    const Case cases[] = {
+        {start, 10, false, "same start, count above 4: continue"},
+        {start, 5, false, "count 5 is still above 4"},
+        {start, 4, true, "count not above the programmed count"},
+        {start, 3, true, "count below the programmed count"},
+        {{"00", "1B", "4E", "7A", "01", "01"}, 10, true, "another start address"},
+        {{"00", "1b", "4E", "7A", "01", "00"}, 10, true, "the same byte in other letter case"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(plan.decideRange(c.boxes, c.count), c.newRange) << c.why;
+}
+
+TEST_F(AddressPlanTest, aNewRangeFromTheSameStartProgramsFromTheStartAgain) {
+    press(start, 10, 4);
+    MacAddress lotStart{};
+    ProgramRequest request = press(start, 4, 4, &lotStart);  // count not above 4: a new range
+    EXPECT_EQ(request.previousCount, 0u);
+    EXPECT_EQ(lotStart, (MacAddress{0x00, 0x1b, 0x4e, 0x7a, 0x01, 0x00}));
+}
+
+TEST_F(AddressPlanTest, aContinuedLotAfterAnAddressEndingInOFStartsAtTen) {
+    store.writeAddressTexts(AddressRecord::Initial, start);
+    store.writeText(keys::InitialDevCount, "20");
+    store.writeAddress(AddressRecord::Previous, {0x00, 0x1b, 0x4e, 0x7a, 0x01, 0x0f});
+    store.writeText(keys::PreviousDevCount, "16");
+    ProgramRequest request;
+    const MacAddress lotStart = plan.fillRequestAddresses(plan.decideRange(start, 20), start, 20, true, request);
+    EXPECT_EQ(lotStart, (MacAddress{0x00, 0x1b, 0x4e, 0x7a, 0x01, 0x10}));
+    EXPECT_EQ(lt::adapter::stepAddress(lotStart), (MacAddress{0x00, 0x1b, 0x4e, 0x7a, 0x01, 0x11}));
+    EXPECT_EQ(request.previousCount, 16u);
+    EXPECT_EQ(request.overwrite, 1);
+}
+
+TEST_F(AddressPlanTest, aDeclaredCountEqualToTheCountSoFarZeroesThePreviousFields) {
+    store.writeAddressTexts(AddressRecord::Initial, start);
+    store.writeAddress(AddressRecord::Previous, {0x00, 0x1b, 0x4e, 0x7a, 0x01, 0x03});
+    store.writeText(keys::PreviousDevCount, "4");
+    ProgramRequest request;
+    plan.fillRequestAddresses(false, start, 4, false, request);
+    EXPECT_EQ(request.previousCount, 0u);
+    EXPECT_EQ(request.previousAddress, MacAddress{});
+}
+
+TEST_F(AddressPlanTest, aLotWithNothingFoundRecordsNothing) {
+    press(start, 10, 4);
+    ProgramRequest request;
+    plan.fillRequestAddresses(false, start, 10, false, request);
+    plan.recordLot(ProgramReply{}, request);
+    EXPECT_EQ(eprom(keys::PreviousDevCount), "4");
+}
+
+TEST_F(AddressPlanTest, firstStartOnAnEmptyMachineCreatesTheRecordWithEmptyCounts) {
+    const RestoredInputs in = plan.restoreInputs(true);
+    EXPECT_TRUE(std::filesystem::exists(windows.path() / "EpromData.ini"));
+    EXPECT_EQ(in.startAddress, AddressTexts{});
+    EXPECT_EQ(in.deviceCount, 0u);
+    EXPECT_EQ(eprom(keys::InitialDevCount), "");
+    EXPECT_EQ(eprom(keys::PreviousDevCount), "");
+    EXPECT_FALSE(plan.rangeComplete());  // nothing programmed is no completed range
+}
+
+TEST_F(AddressPlanTest, startUpInTheMiddleOfARangeShowsTheRangeAndItsProgress) {
+    press(start, 10, 4);
+    const RestoredInputs in = plan.restoreInputs(true);
+    EXPECT_EQ(in.startAddress, start);
+    EXPECT_EQ(in.countText, "10");
+    EXPECT_EQ(in.deviceCount, 10u);
+    const LastAssigned last = plan.lastAssigned();
+    EXPECT_EQ(last.address, (AddressTexts{"00", "1b", "4e", "7a", "01", "03"}));
+    EXPECT_EQ(last.count, "4");
+}
+
+TEST_F(AddressPlanTest, aClearedLastAddressEmptiesTheCountsAtTheNextStart) {
+    press(start, 10, 4);
+    store.clearLastAddress();
+    const RestoredInputs in = plan.restoreInputs(true);
+    EXPECT_EQ(eprom(keys::PreviousDevCount), "");
+    EXPECT_EQ(in.startAddress, AddressTexts{});  // NEXTMACADDR is empty too
+}
+
+TEST(VendorPartCheck, needsAtLeastOneAddressAndTheStartsVendorPartInEveryOne) {
+    const MacAddress startAddress{0x00, 0x1b, 0x4e, 0x7a, 0x01, 0x00};
+    const uint8_t good[] = {0x00, 0x1b, 0x4e, 1, 2, 3, 0x00, 0x1b, 0x4e, 4, 5, 6};
+    const uint8_t secondBad[] = {0x00, 0x1b, 0x4e, 1, 2, 3, 0x00, 0x1b, 0x4f, 4, 5, 6};
+    EXPECT_TRUE(AddressPlan::vendorPartCheck(startAddress, good, 2));
+    EXPECT_FALSE(AddressPlan::vendorPartCheck(startAddress, secondBad, 2));
+    EXPECT_FALSE(AddressPlan::vendorPartCheck(startAddress, good, 0));
+    EXPECT_FALSE(AddressPlan::vendorPartCheck(startAddress, std::span<const uint8_t>(good, 6), 2));  // short buffer
+}

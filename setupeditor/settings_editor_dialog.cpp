@@ -1,0 +1,212 @@
+// settings_editor_dialog.cpp: start-up, login switch, Save in its order of writes, Clear, the packet limits and the address-box filter.
+#include "setupeditor/settings_editor_dialog.h"
+
+#include "common/settings/value_forms.h"
+#include "resources/setupeditor_ids.h"
+
+#include <array>
+
+namespace lt::setupeditor {
+
+namespace {
+
+using settings::AddressRecord;
+using settings::Reader;
+using settings::SettingsFile;
+
+constexpr std::array<int, 6> kAddressBoxes = {IDC_ADDRESS_BYTE1, IDC_ADDRESS_BYTE2, IDC_ADDRESS_BYTE3,
+                                              IDC_ADDRESS_BYTE4, IDC_ADDRESS_BYTE5, IDC_ADDRESS_BYTE6};
+// The ten settings controls of EthernetDiagnostic.ini.
+constexpr std::array<int, 10> kSettingsControls = {
+    IDC_REGISTER_TEST,  IDC_QUICK_LOOPBACK,    IDC_LONG_LOOPBACK,      IDC_EXTERNAL_LOOPBACK, IDC_PACKET_COUNT,
+    IDC_PACKET_SIZE,    IDC_ENABLE_LOGGING,    IDC_OVERWRITE_ADDRESS,  IDC_LAUNCH_DIAGNOSTICS, IDC_VERIFY_ADDRESS};
+
+bool isAddressBox(int id) { return id >= IDC_ADDRESS_BYTE1 && id <= IDC_ADDRESS_BYTE6; }
+
+bool isHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+}  // namespace
+
+void SettingsEditorDialog::status(uint32_t stringId) { view().setText(IDC_STATUS, ports_.strings.text(stringId)); }
+
+void SettingsEditorDialog::onInit() {
+    view().setIcon(IDI_SETUPEDITOR);
+    changeCaption_ = view().text(IDC_CHANGE_SAVE_SETTINGS);
+    status(IDS_STATUS_START);
+
+    // Without a Windows directory the names stand alone, as an empty directory buffer gives.
+    store_.emplace(ports_.profiles, ports_.files,
+                   settings::settingsPaths(ports_.system).value_or(settings::settingsPathsIn("")));
+
+    const settings::DiagnosticSettings loaded = store_->loadDiagnosticSettings(Reader::SetupEditor);
+    view().setChecked(IDC_REGISTER_TEST, loaded.registerTest != 0);
+    view().setChecked(IDC_QUICK_LOOPBACK, loaded.quickLoopback != 0);
+    view().setChecked(IDC_LONG_LOOPBACK, loaded.longLoopback != 0);
+    view().setChecked(IDC_EXTERNAL_LOOPBACK, loaded.externalLoopback != 0);
+    view().setText(IDC_PACKET_COUNT, loaded.packetCount);  // "1" when no loopback test uses them
+    view().setText(IDC_PACKET_SIZE, loaded.packetSize);
+    view().setChecked(IDC_ENABLE_LOGGING, loaded.logging != 0);
+    view().setChecked(IDC_OVERWRITE_ADDRESS, loaded.overWriteAddress != 0);
+    view().setChecked(IDC_LAUNCH_DIAGNOSTICS, loaded.launchDiagnosticApp != 0);
+    view().setChecked(IDC_VERIFY_ADDRESS, loaded.displayMacAddresses != 0);
+
+    if (store_->exists(SettingsFile::EpromData)) loadAddress();
+
+    // Written back at once, so a missing file is created with the editor's defaults.
+    writeDiagnosticSettings();
+
+    enableSettings(false);
+    view().enable(IDC_CLEAR_ADDRESS, false);
+}
+
+void SettingsEditorDialog::loadAddress() {
+    recorded_ = store_->readAddressTexts(AddressRecord::Previous, Reader::SetupEditor);
+    showAddress(recorded_);
+}
+
+void SettingsEditorDialog::showAddress(const settings::AddressTexts& texts) {
+    for (std::size_t i = 0; i < kAddressBoxes.size(); ++i) view().setText(kAddressBoxes[i], texts[i]);
+    shown_ = addressBoxes();
+    addressTyped_ = false;
+}
+
+settings::AddressTexts SettingsEditorDialog::addressBoxes() {
+    settings::AddressTexts texts;
+    for (std::size_t i = 0; i < kAddressBoxes.size(); ++i) texts[i] = view().text(kAddressBoxes[i]);
+    return texts;
+}
+
+void SettingsEditorDialog::enableSettings(bool on) {
+    for (int id : kSettingsControls) view().enable(id, on);
+    for (int id : kAddressBoxes) view().enable(id, on);
+}
+
+void SettingsEditorDialog::onCommand(int id, ui::Notify code) {
+    if (code != ui::Notify::Clicked) return;
+    switch (id) {
+    case IDC_CHANGE_SAVE_SETTINGS: changeOrSave(); break;
+    case IDC_CLEAR_ADDRESS: clearAddress(); break;
+    case IDC_EXIT: view().endDialog(ui::kIdCancel); break;
+    case IDC_LONG_LOOPBACK:
+    case IDC_EXTERNAL_LOOPBACK: enablePacketBoxes(); break;
+    default: break;
+    }
+}
+
+void SettingsEditorDialog::changeOrSave() {
+    const std::string caption = view().text(IDC_CHANGE_SAVE_SETTINGS);
+    if (caption == changeCaption_) unlock();
+    else if (caption == saveCaption_) save();
+}
+
+void SettingsEditorDialog::unlock() {
+    const login::LoginOutcome outcome = login::runLogin(view(), login_);
+    if (!outcome.verified) return;
+    enableSettings(true);  // the packet boxes too, whatever the loopback boxes show
+    view().enable(IDC_CLEAR_ADDRESS, store_->lastAddressRecorded(Reader::SetupEditor));
+    view().setText(IDC_CHANGE_SAVE_SETTINGS, saveCaption_);
+    status(IDS_STATUS_EDITING);
+}
+
+void SettingsEditorDialog::enablePacketBoxes() {
+    const bool used = view().checked(IDC_LONG_LOOPBACK) || view().checked(IDC_EXTERNAL_LOOPBACK);
+    view().enable(IDC_PACKET_COUNT, used);
+    view().enable(IDC_PACKET_SIZE, used);
+}
+
+void SettingsEditorDialog::writeDiagnosticSettings() {
+    settings::DiagnosticSettings s;
+    s.registerTest = view().checked(IDC_REGISTER_TEST);
+    s.quickLoopback = view().checked(IDC_QUICK_LOOPBACK);
+    s.longLoopback = view().checked(IDC_LONG_LOOPBACK);
+    s.externalLoopback = view().checked(IDC_EXTERNAL_LOOPBACK);
+    if (s.packetsUsed()) {
+        for (int id : {IDC_PACKET_COUNT, IDC_PACKET_SIZE})
+            if (view().text(id).empty()) view().setText(id, "1");
+        s.packetCount = view().text(IDC_PACKET_COUNT);
+        s.packetSize = view().text(IDC_PACKET_SIZE);
+    }
+    s.logging = view().checked(IDC_ENABLE_LOGGING);
+    s.overWriteAddress = view().checked(IDC_OVERWRITE_ADDRESS);
+    s.displayMacAddresses = view().checked(IDC_VERIFY_ADDRESS);
+    s.launchDiagnosticApp = view().checked(IDC_LAUNCH_DIAGNOSTICS);
+    store_->saveDiagnosticSettings(s);
+}
+
+// The station may have recorded lots since the boxes were filled. When the operator has
+// not touched the boxes, the address in the file is the one to keep: writing the boxes
+// back would rewind the station's range and hand the same addresses out again.
+bool SettingsEditorDialog::adoptRecordedAddress() {
+    if (addressTyped_ || addressBoxes() != shown_) return false;
+    const settings::AddressTexts inFile = store_->readAddressTexts(AddressRecord::Previous, Reader::SetupEditor);
+    if (inFile == recorded_) return false;
+    recorded_ = inFile;
+    showAddress(inFile);
+    return true;
+}
+
+void SettingsEditorDialog::save() {
+    const bool adopted = adoptRecordedAddress();
+    for (int id : kAddressBoxes) {
+        if (view().text(id).empty()) {
+            view().messageBox(ports_.strings.text(IDS_EMPTY_ADDRESS), ui::Icon::Exclamation, ui::Buttons::Ok);
+            view().focus(id);
+            return;
+        }
+    }
+    writeDiagnosticSettings();
+
+    // An adopted record is written back exactly as it stands in the file.
+    const settings::AddressTexts texts = adopted ? recorded_ : addressBoxes();
+    store_->writeAddressTexts(AddressRecord::Previous, texts);
+    // Text that is not hexadecimal (pasted past the keystroke filter) counts as byte 00,
+    // as the station counts a value that does not parse.
+    for (std::size_t i = 0; i < texts.size(); ++i) address_[i] = settings::parseHexByte(texts[i]);
+    recorded_ = texts;
+    shown_ = addressBoxes();
+    addressTyped_ = false;
+
+    if (store_->lastAddressRecorded(Reader::SetupEditor)) {
+        store_->writeNextAddress(address_);
+        view().enable(IDC_CLEAR_ADDRESS, true);
+    }
+    status(IDS_STATUS_SAVING);
+    ports_.pauses.pause(kSavePauseMs);
+    status(IDS_STATUS_SAVED);
+}
+
+void SettingsEditorDialog::clearAddress() {
+    store_->clearLastAddress();  // writes nothing when EpromData.ini does not exist
+    view().enable(IDC_CLEAR_ADDRESS, false);
+    loadAddress();
+}
+
+void SettingsEditorDialog::limitPacketBox(int id, uint32_t limit, uint32_t messageId) {
+    if (settings::parseCount(view().text(id)) <= limit) return;
+    view().messageBox(ports_.strings.text(messageId), ui::Icon::Exclamation, ui::Buttons::Ok);
+    view().focus(id);
+    view().setText(id, "1");
+}
+
+void SettingsEditorDialog::onFocusLost(int id) {
+    if (id == IDC_PACKET_COUNT) limitPacketBox(id, kMaxPacketCount, IDS_PACKET_COUNT_LIMIT);
+    else if (id == IDC_PACKET_SIZE) limitPacketBox(id, kMaxPacketSize, IDS_PACKET_SIZE_LIMIT);
+}
+
+bool SettingsEditorDialog::filterChar(int id, char ch) {
+    if (!isAddressBox(id)) return true;
+    const auto c = static_cast<unsigned char>(ch);
+    const bool control = c < 0x20 || c == 0x7F;
+    if (!control && !isHexDigit(ch)) {
+        view().beep();
+        return false;
+    }
+    addressTyped_ = true;
+    // A second character fills the box: the focus moves on, the character stays here.
+    if (view().lineLength(id) == 1) view().focus(id == IDC_ADDRESS_BYTE6 ? IDC_CLEAR_ADDRESS : id + 1);
+    return true;
+}
+
+}  // namespace lt::setupeditor

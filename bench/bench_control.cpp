@@ -73,6 +73,10 @@ int runBenchctl(const std::vector<std::string>& args, std::ostream& out, std::os
     }
 
     BenchLock lock(path, timing);
+    if (lock.folderMissing()) {
+        err << "benchctl: the folder of the bench file " << path << " does not exist\n";
+        return kBenchctlFileError;
+    }
     if (!lock.held()) {
         err << "benchctl: the bench file " << path << " stays locked by another program\n";
         return kBenchctlFileError;

@@ -76,6 +76,11 @@ std::unique_ptr<adapter::ControlHandle> BenchDevice::open(uint32_t& error) {
     Core& c = *core_;
     std::lock_guard<std::mutex> guard(c.mutex);
     BenchLock lock(c.path, c.timing);
+    if (lock.folderMissing()) {
+        c.problem = "cannot read the bench file " + c.path;
+        error = kErrorFileNotFound;
+        return nullptr;
+    }
     if (!lock.held()) {
         c.problem = "the bench file " + c.path + " stays locked by another program";
         error = kErrorSharingViolation;

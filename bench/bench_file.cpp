@@ -45,6 +45,10 @@ BenchLock::BenchLock(const std::string& benchPath, LockTiming timing) : path_(lo
             held_ = true;
             return;
         }
+        if (ec == std::errc::no_such_file_or_directory) {
+            folderMissing_ = true;  // no bench can be there: waiting would not help
+            return;
+        }
         if (lockIsStale(path_, timing.staleAfter)) {
             // Move it aside first, so that two programs breaking the same stale lock do not
             // remove each other's fresh one.

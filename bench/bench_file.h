@@ -38,11 +38,14 @@ public:
     BenchLock& operator=(const BenchLock&) = delete;
 
     bool held() const { return held_; }
+    // The lock was not had because the bench file's folder does not exist.
+    bool folderMissing() const { return folderMissing_; }
     static std::string lockPath(const std::string& benchPath) { return benchPath + ".lock"; }
 
 private:
     std::string path_;
     bool held_ = false;
+    bool folderMissing_ = false;
 };
 
 // Reads and parses the file (the caller holds the lock). `message` explains a failure.

@@ -84,7 +84,7 @@ bool splitAssignment(std::string_view assignment, std::string_view& name, std::s
                      std::string& error) {
     const auto eq = assignment.find('=');
     if (eq == std::string_view::npos || eq == 0) {
-        error = "\"" + std::string(assignment) + "\" is not NAME=VALUE";
+        error.assign(1, '"').append(assignment).append("\" is not NAME=VALUE");
         return false;
     }
     name = assignment.substr(0, eq);
@@ -326,7 +326,7 @@ std::string formatBench(const Bench& bench) {
             text += " phy=" + std::to_string(f.reg) + ":" + hexText(f.value, "0x%04llx");
         text += " replug=" + (a.replugInstance.empty() ? std::string("-") : a.replugInstance);
         text += "\neeprom";
-        for (uint16_t w : a.eeprom) text += " " + hexText(w, "%04llx");
+        for (uint16_t w : a.eeprom) text.append(1, ' ').append(hexText(w, "%04llx"));
         text += "\n";
     }
     text += "end\n";

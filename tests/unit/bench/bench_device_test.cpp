@@ -206,6 +206,15 @@ TEST_F(BenchFileFixture, countedRequestFaultsLiveInTheFileAcrossPrograms) {
     EXPECT_EQ(fileText().find(" fail="), std::string::npos) << "a spent fault is gone from the file";
 }
 
+TEST_F(BenchFileFixture, aBenchInAFolderThatDoesNotExistFailsAtOnceAsAMissingDriver) {
+    BenchDevice device(dir.file("no-such-folder/bench.txt"));
+    uint32_t error = 0;
+    EXPECT_FALSE(device.open(error));
+    EXPECT_EQ(error, kErrorFileNotFound);
+    std::ostringstream out, err;
+    EXPECT_EQ(runBenchctl({dir.file("no-such-folder/bench.txt"), "create", "1"}, out, err), kBenchctlFileError);
+}
+
 TEST_F(BenchFileFixture, aHeldLockMakesOpenWaitAndThenFail) {
     ASSERT_EQ(benchctl({"create", "1"}), 0);
     BenchLock held(path);
@@ -223,8 +232,9 @@ TEST_F(BenchFileFixture, aStaleLockLeftByADeadProgramIsBroken) {
     ASSERT_EQ(benchctl({"create", "1"}), 0);
     const std::string lock = BenchLock::lockPath(path);
     fs::create_directory(lock);
-    fs::last_write_time(lock, fs::file_time_type::clock::now() - std::chrono::minutes(5));
-    BenchDevice device(path, nullptr, kShortWait);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const LockTiming quicklyStale{std::chrono::milliseconds(5000), std::chrono::milliseconds(100)};
+    BenchDevice device(path, nullptr, quicklyStale);
     uint32_t error = 0;
     EXPECT_TRUE(device.open(error)) << error;
     EXPECT_FALSE(fs::exists(lock)) << "released after use";

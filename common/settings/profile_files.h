@@ -1,13 +1,17 @@
 // profile_files.h: the port for INI ("private profile") files, with the Windows API's semantics.
 //
 // What callers rely on (and both implementations provide):
-// - section and key names match without regard to case; lines end in CR LF;
+// - section and key names match without regard to ASCII case; lines end in CR LF;
 // - a read of a missing file, section or key yields the caller's default;
 // - a string read into a buffer of n characters returns at most n-1 characters;
-// - an integer read yields the decimal number the value starts with, the default when the
-//   key is missing;
+// - an integer read yields the number the value starts with, the default when the key is
+//   missing or its value is empty; as the API parses it, an optional sign and a lower-case
+//   "0x", "0o" or "0b" prefix are taken too ("0x10" reads 16, "-5" reads 4294967291), and
+//   numbers wrap modulo 2^32;
 // - a write creates the file, the section and the key as needed and otherwise replaces the
 //   value; an empty value keeps the key with nothing after the equals sign.
+// portable_profile_files.cpp lists the finer points (blanks, quotes, duplicates, damaged
+// files), which both implementations share.
 // Paths are Windows paths ("C:\windows\EpromData.ini"); the portable implementation
 // also accepts host paths and treats a backslash as a directory separator on hosts
 // that use "/".

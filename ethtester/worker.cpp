@@ -6,7 +6,7 @@
 
 namespace lt::ethtester {
 
-bool reportIfFailed(WorkerContext& context, bool ok, uint32_t error) {
+bool reportIfFailed(WorkerContext& context, bool ok, const uint32_t& error) {
     if (!ok) context.reporter.reportError(0, error, IDS_API_DEVICEIOCONTROL, context.selection.logging);
     return ok;
 }

@@ -22,8 +22,10 @@ struct WorkerContext {
 };
 
 // Reports a failed request (API name DeviceIoControl and the system's text, into the log
-// when logging is on) and passes the success flag through.
-bool reportIfFailed(WorkerContext& context, bool ok, uint32_t error);
+// when logging is on) and passes the success flag through. `error` is taken by reference so
+// that a call written as reportIfFailed(c, request(..., error), error) reads the code the
+// request set, whatever order the arguments are evaluated in.
+bool reportIfFailed(WorkerContext& context, bool ok, const uint32_t& error);
 
 // The prologue of both workers: the adapter count, or the result that ends the worker
 // (2 when the request failed, 3 when no adapter is attached). Returns true with `count`

@@ -92,6 +92,13 @@ public:
         }
     }
 
+    void addListGridLines(int id) override {
+        HWND list = item(id);
+        if (!list) return;
+        const auto style = static_cast<DWORD>(SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+        SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, style | LVS_EX_GRIDLINES);
+    }
+
     ui::Answer messageBox(std::string_view text, ui::Icon icon, ui::Buttons buttons, std::string_view caption) override {
         UINT flags = 0;
         switch (icon) {

@@ -60,6 +60,8 @@ public:
     virtual void setListColumns(int id, std::span<const ListColumn> columns) = 0;
     virtual void clearList(int id) = 0;
     virtual void addListRow(int id, std::span<const std::string> cells) = 0;
+    // Adds the grid-lines bit to the list's extended style (the other bits stay).
+    virtual void addListGridLines(int id) = 0;
 
     // ---- The window.
     // A modal message box owned by the dialog; an empty caption gives the program's name.

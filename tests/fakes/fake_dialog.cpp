@@ -227,6 +227,10 @@ void FakeDialog::addListRow(int id, std::span<const std::string> cells) {
     if (FakeControl* c = find(id)) c->rows.emplace_back(cells.begin(), cells.end());
 }
 
+void FakeDialog::addListGridLines(int id) {
+    if (FakeControl* c = find(id)) c->gridLines = true;
+}
+
 ui::Answer FakeDialog::messageBox(std::string_view text, ui::Icon icon, ui::Buttons buttons, std::string_view caption) {
     ShownMessage m{std::string(text), std::string(caption), icon, buttons, templateId_, firstButton(buttons)};
     if (!session_->answers.empty()) {

@@ -41,6 +41,7 @@ struct FakeControl {
     uint32_t limit = 0;  // 0: no limit set
     std::vector<ui::ListColumn> columns;
     std::vector<std::vector<std::string>> rows;
+    bool gridLines = false;
 
     bool isEdit() const { return kind == ControlKind::Edit; }
     bool isButton() const { return kind == ControlKind::PushButton || kind == ControlKind::DefPushButton; }
@@ -121,6 +122,7 @@ public:
     void setListColumns(int id, std::span<const ui::ListColumn> columns) override;
     void clearList(int id) override;
     void addListRow(int id, std::span<const std::string> cells) override;
+    void addListGridLines(int id) override;
     ui::Answer messageBox(std::string_view text, ui::Icon icon, ui::Buttons buttons,
                           std::string_view caption = {}) override;
     void beep() override { ++session_->beeps; }

@@ -192,7 +192,8 @@ void FakeDialog::enable(int id, bool on) {
 }
 
 void FakeDialog::focus(int id) {
-    if (find(id)) setFocusTo(id, 0);
+    // As SetFocus: a disabled control cannot take the focus.
+    if (FakeControl* c = find(id); c && c->enabled) setFocusTo(id, 0);
 }
 
 // The focus moves at once; the control losing it then reports it, and when its handler

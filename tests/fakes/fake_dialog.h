@@ -6,7 +6,8 @@
 // - an upper-case edit box (ES_UPPERCASE) holds capitals, whether typed or set;
 // - a number box (ES_NUMBER) refuses typed non-digits; a length limit stops typing but
 //   not text the program sets;
-// - a disabled control ignores clicks, typing and focus moves by the operator;
+// - a disabled control ignores clicks and typing and cannot take the focus, neither
+//   from the operator nor from the program (SetFocus fails on it);
 // - a click moves the focus to the button first (so an edit box losing it reports
 //   that), an automatic check box toggles before its click is reported;
 // - Enter presses the focused push button, else the default push button, else OK;

@@ -551,6 +551,18 @@ TEST_F(EditorTest, theAddressFilterDropsNonHexCharactersAndMovesOnAfterTwo) {
     const char* expected[] = {"2B", "1B", "4E", "7A", "01", "FF"};
     for (int i = 0; i < 6; ++i) EXPECT_EQ(view->text(kBoxes[i]), expected[i]);
     EXPECT_EQ(view->session().beeps, 4);  // "g", "-", ":" and " "
+    // From the last box the focus goes to Clear, which cannot take it while disabled.
+    EXPECT_EQ(view->focused(), IDC_ADDRESS_BYTE6);
+}
+
+TEST_F(EditorTest, theLastAddressBoxHandsTheFocusToClearWhenAnAddressIsRecorded) {
+    writeAddress("PREVIOUSMACADDR", {"00", "1b", "4e", "7a", "01", "00"});
+    start();
+    login();
+    view->setText(IDC_ADDRESS_BYTE6, "");
+    view->moveFocus(IDC_ADDRESS_BYTE6);
+    view->type("e1");
+    EXPECT_EQ(view->text(IDC_ADDRESS_BYTE6), "E1");
     EXPECT_EQ(view->focused(), IDC_CLEAR_ADDRESS);
 }
 

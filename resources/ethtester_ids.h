@@ -2,6 +2,10 @@
 // resources/ethtester.rc and the program's logic.
 #pragma once
 
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
 #define IDI_ETHTESTER 128
 #define IDD_ETHTESTER_MAIN 102
 #define IDD_EEPROM_DETAILS 103

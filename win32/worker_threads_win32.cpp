@@ -13,7 +13,7 @@ DWORD WINAPI threadEntry(LPVOID parameter) {
 
 class Worker : public ethtester::WorkerThread {
 public:
-    Worker(HANDLE thread, HWND dialog) : thread_(thread), dialog_(dialog) {}
+    explicit Worker(HANDLE thread) : thread_(thread) {}
     ~Worker() override { CloseHandle(thread_); }
 
     bool waitEndOrServeMessages() override {
@@ -21,7 +21,8 @@ public:
         if (r == WAIT_OBJECT_0) return true;
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (dialog_ && IsDialogMessageA(dialog_, &msg)) continue;
+            HWND top = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+            if (top && IsDialogMessageA(top, &msg)) continue;
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
@@ -32,7 +33,6 @@ public:
 
 private:
     HANDLE thread_;
-    HWND dialog_;
 };
 
 }  // namespace
@@ -55,7 +55,7 @@ std::unique_ptr<ethtester::WorkerThread> WorkerThreadsWin32::start(std::function
         delete parameter;
         return nullptr;
     }
-    return std::make_unique<Worker>(thread, dialog_);
+    return std::make_unique<Worker>(thread);
 }
 
 void WorkerThreadsWin32::yieldProcessor() { Sleep(0); }

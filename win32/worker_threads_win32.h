@@ -1,4 +1,4 @@
-// worker_threads_win32.h: EthTester's worker threads, run-idle event and title over Win32:
+// worker_threads_win32.h: EthTester's worker threads and run-idle event over Win32:
 // CreateThread, a manual-reset event, and waits that keep serving the dialog's messages.
 #pragma once
 
@@ -8,15 +8,12 @@
 
 namespace lt::win32 {
 
+// While a worker runs, every message pumped is first offered to the dialog it belongs to
+// (IsDialogMessage on its top-level window), so Tab and the other dialog keys keep working.
 class WorkerThreadsWin32 : public ethtester::WorkerThreads {
 public:
-    // `dialog` gets the keyboard navigation of messages pumped while a worker runs.
-    explicit WorkerThreadsWin32(HWND dialog) : dialog_(dialog) {}
     std::unique_ptr<ethtester::WorkerThread> start(std::function<void()> body, uint32_t& error) override;
     void yieldProcessor() override;
-
-private:
-    HWND dialog_;
 };
 
 class RunIdleEventWin32 : public ethtester::RunIdleEvent {
@@ -33,17 +30,6 @@ public:
 
 private:
     HANDLE event_;
-};
-
-// The window title, set with SetWindowTextA (from the worker, the system carries it to the
-// window's thread and waits until it is served).
-class WindowTitleWin32 : public ethtester::TitleSink {
-public:
-    explicit WindowTitleWin32(HWND window) : window_(window) {}
-    void setTitle(const char* text) override { SetWindowTextA(window_, text); }
-
-private:
-    HWND window_;
 };
 
 // Waits for `object`, dispatching only messages sent to this thread meanwhile.

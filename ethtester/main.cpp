@@ -1,0 +1,38 @@
+// main.cpp: EthTester's entry point: wires the Win32 ports to the diagnostics dialog and runs it.
+#include "common/settings/settings_store.h"
+#include "ethtester/diagnostics_dialog.h"
+#include "resources/ethtester_ids.h"
+#include "win32/adapter_access.h"
+#include "win32/dialog_host.h"
+#include "win32/error_text.h"
+#include "win32/ethtester_ports_win32.h"
+#include "win32/file_lookup_win32.h"
+#include "win32/profile_files_win32.h"
+#include "win32/resource_strings.h"
+#include "win32/system_paths_win32.h"
+#include "win32/worker_threads_win32.h"
+
+#include <windows.h>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    lt::win32::ProfileFilesWin32 profiles;
+    lt::win32::FileLookupWin32 files;
+    lt::win32::SystemPathsWin32 system;
+    lt::win32::ResourceStrings strings;
+    lt::win32::ErrorTextsWin32 errorTexts;
+    lt::win32::ErrorBoxWin32 errorBox;
+    lt::win32::WorkerThreadsWin32 threads;
+    lt::win32::RunIdleEventWin32 runIdle;
+    lt::win32::LocalClockWin32 clock;
+    std::unique_ptr<lt::adapter::ControlDevice> device = lt::win32::openAdapterDevice();
+
+    // Without a Windows directory the settings read as missing: every default applies.
+    const lt::settings::SettingsPaths paths =
+        lt::settings::settingsPaths(system).value_or(lt::settings::SettingsPaths{});
+    lt::settings::SettingsStore settings(profiles, files, paths);
+
+    lt::ethtester::DiagnosticsDialog dialog(lt::ethtester::DiagnosticsPorts{
+        strings, settings, system, *device, errorTexts, errorBox, threads, runIdle, clock});
+    lt::win32::runDialog(IDD_ETHTESTER_MAIN, dialog, nullptr, "EthTester");
+    return 0;
+}

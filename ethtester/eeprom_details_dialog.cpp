@@ -57,6 +57,7 @@ void EepromDetailsDialog::onInit() {
     }
     const ui::ListColumn columns[] = {{"S.No", 45}, {"Details", 500}};
     view().setListColumns(IDC_EEPROM_LIST, columns);
+    view().addListGridLines(IDC_EEPROM_LIST);
 
     auto handle = device_.open(error);
     if (!handle) return;

@@ -112,3 +112,110 @@ TEST(UsbNameIds, needTheExactSeventeenCharacterFormAndLetterCase) {
     };
     for (const Case& c : cases) EXPECT_EQ(nameCarriesIds(c.name, "8207", "6514"), c.match) << c.name;
 }
+
+// ---- The whole check, with the driver's replug count.
+
+namespace {
+
+struct ReplugHandle : lt::adapter::ControlHandle {
+    uint32_t count = 0;
+    bool fail = false;
+    int* live;
+    explicit ReplugHandle(int* liveHandles) : live(liveHandles) { ++*live; }
+    ~ReplugHandle() override { --*live; }
+    bool request(uint32_t, std::span<const uint8_t>, std::span<uint8_t> reply, uint32_t& error) override {
+        if (fail) {
+            error = 31;
+            return false;
+        }
+        for (std::size_t i = 0; i < 4 && i < reply.size(); ++i) reply[i] = uint8_t(count >> (8 * i));
+        return true;
+    }
+};
+
+struct ReplugDevice : lt::adapter::ControlDevice {
+    uint32_t count = 0;
+    bool failRequest = false;
+    bool missing = false;
+    int live = 0;
+    std::unique_ptr<lt::adapter::ControlHandle> open(uint32_t& error) override {
+        if (missing) {
+            error = 2;
+            return nullptr;
+        }
+        auto h = std::make_unique<ReplugHandle>(&live);
+        h->count = count;
+        h->fail = failRequest;
+        return h;
+    }
+};
+
+struct InstallRunTest : InstallCheckTest {
+    ReplugDevice device;
+    std::unique_ptr<lt::adapter::ControlHandle> handle;
+    bool reEnumerated = false;
+    int missingMessages = 0;
+    InstallResult result = InstallResult::ServiceBound;
+    bool run() {
+        return check.run(device, handle, "8207", "6514", reEnumerated, [&] { ++missingMessages; }, result);
+    }
+};
+
+}  // namespace
+
+TEST_F(InstallRunTest, twoReEnumeratedAdaptersUnderTheStationsIdsArePausedForPickedAndChecked) {
+    device.count = 2;
+    registry.usb.device("VID_1111&PID_2222", 1);
+    pauses.onPause = [&](uint32_t ms) {
+        if (ms == 5000) registry.usb.device("VID_8207&PID_6514", 2);
+    };
+    EXPECT_TRUE(run());
+    EXPECT_TRUE(reEnumerated);
+    EXPECT_EQ(pauses.taken, (std::vector<uint32_t>{5000, 500}));
+    EXPECT_EQ(result, InstallResult::ServiceBound);
+    EXPECT_EQ(handle, nullptr);
+    EXPECT_EQ(device.live, 0);
+}
+
+TEST_F(InstallRunTest, aReplugCountOfZeroNeitherPausesNorSetsTheFlagButStillRescans) {
+    auto& key = registry.usb.device("VID_8207&PID_6514", 1);
+    // A key that grows between the snapshot and the rescan is picked all the same.
+    device.count = 0;
+    struct GrowingRegistry : lt::progstation::DeviceRegistry {
+        FakeRegistry& inner;
+        lt::test::FakeRegistryNode& key;
+        int opens = 0;
+        GrowingRegistry(FakeRegistry& r, lt::test::FakeRegistryNode& k) : inner(r), key(k) {}
+        std::unique_ptr<lt::progstation::RegistryKey> openUsbKey() override {
+            if (++opens == 2) key.add("second").values["Service"] = "KORUMAC";
+            return inner.openUsbKey();
+        }
+    } growing(registry, key);
+    InstallCheck growingCheck(growing, pauses);
+    EXPECT_TRUE(growingCheck.run(device, handle, "8207", "6514", reEnumerated, [] {}, result));
+    EXPECT_FALSE(reEnumerated);
+    EXPECT_TRUE(pauses.taken.empty());
+    EXPECT_EQ(result, InstallResult::ServiceBound);
+}
+
+TEST_F(InstallRunTest, aDeviceThatCannotBeOpenedShowsTheMessageAndAFailedCountEndsTheCheck) {
+    device.missing = true;
+    EXPECT_FALSE(run());
+    EXPECT_EQ(missingMessages, 1);
+    EXPECT_EQ(result, InstallResult::NothingToCheck);
+
+    device.missing = false;
+    device.failRequest = true;
+    EXPECT_FALSE(run());
+    EXPECT_EQ(missingMessages, 1);
+    EXPECT_TRUE(pauses.taken.empty());
+    EXPECT_EQ(device.live, 0);
+}
+
+TEST_F(InstallRunTest, anOpenHandleOfTheCycleIsUsedAndClosed) {
+    uint32_t error = 0;
+    handle = device.open(error);
+    ASSERT_EQ(device.live, 1);
+    EXPECT_TRUE(run());
+    EXPECT_EQ(device.live, 0);
+}

@@ -1,0 +1,119 @@
+// programming_cycle.h: one press of Start (or Next): the checks, the range records, the
+// optional diagnostics run, the one programming request for every attached adapter, both
+// verifications, the installation check and the lot record, ending in an outcome for the
+// main dialog.
+//
+// The station never writes an EEPROM word itself: one IOCTL_PROGRAM_EEPROM request carries
+// the write image, the range's start address, its progress and the overwrite choice, and
+// the driver programs every attached adapter. A handle on the control device is opened for
+// one step and closed after it on every path; request and reply live for one request.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "common/adapter/control_device.h"
+#include "common/adapter/mac_address.h"
+#include "common/eeprom/eeprom_image.h"
+#include "common/settings/settings_store.h"
+#include "common/ui/dialog_view.h"
+#include "progstation/address_plan.h"
+#include "progstation/install_check.h"
+#include "progstation/station_ports.h"
+
+namespace lt::progstation {
+
+// What one press hands to the main dialog.
+enum class Outcome : int {
+    Programmed = 0,        // lot programmed and recorded, range not complete (also after Retry, after OK at the count prompt)
+    NoDevice = 1,          // the control device could not be opened
+    RequestFailed = 2,     // the programming request failed: the station closes
+    Aborted = 3,           // Abort at the conflict prompt: the station closes
+    CountRefused = 4,      // Cancel at the count prompt: the station closes
+    InvalidRange = 8,      // the driver found the address range invalid
+    RangeComplete = 9,     // lot programmed and recorded, range complete
+    DescriptorsWrong = 10, // descriptor verification failed, nothing recorded
+    VendorPartWrong = 20,  // vendor-part verification failed, nothing recorded: the station closes
+};
+
+inline constexpr uint32_t kProgramPauseMs = 2000;
+inline constexpr uint16_t kStatusVerifyDescriptors = 1;
+inline constexpr uint16_t kStatusConflict = 2;
+inline constexpr uint16_t kStatusCountMismatch = 4;
+inline constexpr uint16_t kStatusInvalidRange = 5;
+
+// The main dialog's data that the cycle works on; the dialog owns it.
+struct StationData {
+    uint32_t deviceCount = 0;                         // the "Device Count" box as a number
+    eeprom::DescriptorSettings descriptors;           // the station's copy (strings padded by each build)
+    std::unique_ptr<eeprom::EepromWriteImage> image;  // from the dialog's opening to its Exit
+    std::unique_ptr<adapter::ControlHandle> handle;   // the control device, open only within a step
+    adapter::MacAddress lotStart{};                   // the address the first adapter of the lot must receive
+    bool newRange = false;
+    bool reEnumerated = false;                        // adapters re-enumerated during this run
+};
+
+// What the cycle asks of the main dialog.
+class CycleHost {
+public:
+    virtual void setStatus(uint32_t stringId) = 0;
+    virtual void enterBusy() = 0;
+    virtual void showLastAssigned() = 0;
+    // Closes the station (DIAGNOSTICSMODE AUTO := "0", image released, dialog ended).
+    virtual void exitAction() = 0;
+
+protected:
+    ~CycleHost() = default;
+};
+
+class ProgrammingCycle {
+public:
+    ProgrammingCycle(StationPorts& ports, ui::DialogView& view, CycleHost& host, settings::SettingsStore& store,
+                     AddressPlan& plan, StationData& data)
+        : ports_(ports), view_(view), host_(host), store_(store), plan_(plan), data_(data) {}
+
+    // The Start button's action. Nothing when the press ends before the busy state (an
+    // empty address box, a refused input, the driver package refusal) or closes the
+    // station (driver version); otherwise the outcome for the main dialog.
+    std::optional<Outcome> runPress();
+    // One programming request with everything around it; `overwriteForced` is the single
+    // repetition chosen with Ignore at the conflict prompt.
+    Outcome programLot(bool overwriteForced);
+
+    // Every adapter of the revision with descriptor fields reads back the station's padded
+    // strings and its own address as serial number. A failed count or read request fails.
+    bool verifyDescriptors(adapter::ControlHandle& handle);
+    // Every address read back carries the start address's vendor part (on a new handle).
+    bool verifyVendorPart(uint32_t found);
+    // Opens the station's handle; on failure message 13 and false.
+    bool openControlDevice();
+
+    // The last installation check's result (the cycle goes on whatever it is).
+    InstallResult lastInstallResult() const { return installResult_; }
+
+private:
+    void message(uint32_t stringId, ui::Icon icon, ui::Buttons buttons = ui::Buttons::Ok);
+    ui::Answer ask(const std::string& text, ui::Icon icon, ui::Buttons buttons);
+    bool takeInputs();
+    bool driverVersionOk();
+    bool packageRefuses();
+    std::string failureText(uint32_t error);
+
+    StationPorts& ports_;
+    ui::DialogView& view_;
+    CycleHost& host_;
+    settings::SettingsStore& store_;
+    AddressPlan& plan_;
+    StationData& data_;
+    AddressTexts startBoxes_;
+    InstallResult installResult_ = InstallResult::NothingToCheck;
+};
+
+// `pattern` with each "%d" replaced by the next number, in order (a pattern from the
+// string table is never used as a printf format).
+std::string formatNumbers(const std::string& pattern, std::initializer_list<int64_t> numbers);
+
+}  // namespace lt::progstation

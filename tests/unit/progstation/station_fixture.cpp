@@ -1,0 +1,205 @@
+// station_fixture.cpp: the mapped drive, the logging ports, the counting device and the station fixture's helpers.
+#include "tests/unit/progstation/station_fixture.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "bench/bench_control.h"
+#include "common/adapter/ioctl_codes.h"
+
+namespace lt::test {
+
+namespace {
+
+std::string baseName(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
+
+class CountingHandle : public adapter::ControlHandle {
+public:
+    CountingHandle(std::unique_ptr<adapter::ControlHandle> inner, CountingDevice& device)
+        : inner_(std::move(inner)), device_(device) {
+        ++device_.live;
+        ++device_.opened;
+    }
+    ~CountingHandle() override { --device_.live; }
+    bool request(uint32_t code, std::span<const uint8_t> input, std::span<uint8_t> reply, uint32_t& error) override {
+        device_.requests.emplace_back(adapter::ioctlName(code));
+        if (code == adapter::IOCTL_PROGRAM_EEPROM)
+            if (auto decoded = adapter::decodeProgramRequest(input)) device_.programRequests.push_back(*decoded);
+        return inner_->request(code, input, reply, error);
+    }
+
+private:
+    std::unique_ptr<adapter::ControlHandle> inner_;
+    CountingDevice& device_;
+};
+
+}  // namespace
+
+std::string DriveC::map(const std::string& path) const {
+    if (path.size() >= 3 && (path[0] == 'C' || path[0] == 'c') && path[1] == ':' && path[2] == '\\')
+        return (root / "C").string() + "\\" + path.substr(3);
+    return (root / "nodrive").string() + "\\" + path;
+}
+
+std::filesystem::path DriveC::host(const std::string& windowsPath) const {
+    std::string mapped = map(windowsPath);
+    for (char& c : mapped)
+        if (c == '\\') c = '/';
+    return mapped;
+}
+
+// ---- Logging ports.
+
+std::string MappedProfiles::readString(const std::string& path, std::string_view section, std::string_view key,
+                                       std::string_view defaultValue, std::size_t bufferSize) {
+    if (log) log->push_back("read " + baseName(path) + " [" + std::string(section) + "] " + std::string(key));
+    return files.readString(drive.map(path), section, key, defaultValue, bufferSize);
+}
+
+uint32_t MappedProfiles::readInt(const std::string& path, std::string_view section, std::string_view key,
+                                 int32_t defaultValue) {
+    if (log) log->push_back("read " + baseName(path) + " [" + std::string(section) + "] " + std::string(key));
+    return files.readInt(drive.map(path), section, key, defaultValue);
+}
+
+bool MappedProfiles::writeString(const std::string& path, std::string_view section, std::string_view key,
+                                 std::string_view value) {
+    if (log)
+        log->push_back("write " + baseName(path) + " [" + std::string(section) + "] " + std::string(key) + "=" +
+                       std::string(value));
+    std::filesystem::create_directories(drive.host(path).parent_path());
+    return files.writeString(drive.map(path), section, key, value);
+}
+
+bool MappedProfiles::deleteKey(const std::string& path, std::string_view section, std::string_view key) {
+    if (log) log->push_back("delete " + baseName(path));
+    return files.deleteKey(drive.map(path), section, key);
+}
+
+bool MappedProfiles::deleteSection(const std::string& path, std::string_view section) {
+    if (log) log->push_back("delete " + baseName(path));
+    return files.deleteSection(drive.map(path), section);
+}
+
+bool MappedProfiles::writeSection(const std::string& path, std::string_view section,
+                                  std::span<const std::string> lines) {
+    if (log) log->push_back("section " + baseName(path));
+    return files.writeSection(drive.map(path), section, lines);
+}
+
+bool MappedAttributes::clearReadOnly(const std::string& path) {
+    if (log) log->push_back("clear " + baseName(path));
+    return files.clearReadOnly(drive.map(path));
+}
+
+std::unique_ptr<adapter::ControlHandle> CountingDevice::open(uint32_t& error) {
+    auto handle = inner.open(error);
+    if (!handle) return nullptr;
+    return std::make_unique<CountingHandle>(std::move(handle), *this);
+}
+
+int CountingDevice::count(const std::string& name) const {
+    int n = 0;
+    for (const auto& r : requests) n += r == name;
+    return n;
+}
+
+// ---- The fixture.
+
+StationTest::StationTest() {
+    system.windows = std::string("C:\\windows");
+    system.current = std::string("C:\\line");
+    std::filesystem::create_directories(drive.host("C:\\windows\\x").parent_path());
+    std::filesystem::create_directories(drive.host("C:\\line\\x").parent_path());
+    profiles.log = &fileLog;
+    attributes.log = &fileLog;
+    bench({"create", "4"});
+}
+
+void StationTest::start() {
+    station.emplace(ports(), login::LoginContext{loginState, passwordStore, loginTexts, login::kStationLogin});
+    view.emplace(rc, IDD_PROGSTATION);
+    view->open(*station);
+}
+
+void StationTest::exit() {
+    if (view && !view->ended()) view->click(IDC_EXIT);
+}
+
+std::string StationTest::read(const std::string& file, const std::string& section, const std::string& key) {
+    return profiles.files.readString(drive.map(windowsFile(file)), section, key, "<missing>", 260);
+}
+
+void StationTest::write(const std::string& file, const std::string& section, const std::string& key,
+                        const std::string& value) {
+    profiles.files.writeString(drive.map(windowsFile(file)), section, key, value);
+}
+
+std::array<std::string, 6> StationTest::epromAddress(const std::string& section) {
+    std::array<std::string, 6> texts;
+    for (int i = 0; i < 6; ++i) texts[i] = eprom(section, "BYTE" + std::to_string(i + 1));
+    return texts;
+}
+
+void StationTest::stationOptions(int overwrite, int verifyAddresses, int launchDiagnostics) {
+    write("EthernetDiagnostic.ini", "EPROMUTILITY", "OverWriteAddress", std::to_string(overwrite));
+    write("EthernetDiagnostic.ini", "EPROMUTILITY", "DisplayMacAddresses", std::to_string(verifyAddresses));
+    write("EthernetDiagnostic.ini", "EPROMUTILITY", "LaunchDiagnosticApp", std::to_string(launchDiagnostics));
+}
+
+void StationTest::installPackage() {
+    const auto folder = drive.host("C:\\UsbMac\\netkoru.inf").parent_path();
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(sourceDir() / "packaging" / "usbmac" / "netkoru.inf", folder / "netkoru.inf",
+                               std::filesystem::copy_options::overwrite_existing);
+}
+
+void StationTest::rangeInProgress(const std::array<std::string, 6>& start, const std::string& count,
+                                  const std::array<std::string, 6>& last, const std::string& programmed) {
+    for (int i = 0; i < 6; ++i) {
+        const std::string key = "BYTE" + std::to_string(i + 1);
+        write("EpromData.ini", "INITIALMACADDR", key, start[i]);
+        write("EpromData.ini", "PREVIOUSMACADDR", key, last[i]);
+    }
+    write("EpromData.ini", "INITIALDEVCOUNT", "COUNT", count);
+    write("EpromData.ini", "PREVIOUSDEVCOUNT", "COUNT", programmed);
+}
+
+void StationTest::bench(std::vector<std::string> args) {
+    args.insert(args.begin(), benchPath);
+    std::ostringstream out, err;
+    ASSERT_EQ(bench::runBenchctl(args, out, err), bench::kBenchctlOk) << err.str();
+}
+
+std::vector<std::string> StationTest::benchLines() {
+    std::ostringstream out, err;
+    bench::runBenchctl({benchPath, "show"}, out, err);
+    std::vector<std::string> lines;
+    std::istringstream in(out.str());
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+void StationTest::setStart(const std::array<std::string, 6>& texts) {
+    for (int i = 0; i < 6; ++i) view->setText(IDC_START_BYTE1 + i, texts[i]);
+}
+
+std::array<std::string, 6> StationTest::startBoxes() {
+    std::array<std::string, 6> texts;
+    for (int i = 0; i < 6; ++i) texts[i] = view->text(IDC_START_BYTE1 + i);
+    return texts;
+}
+
+std::array<std::string, 6> StationTest::lastBoxes() {
+    std::array<std::string, 6> texts;
+    for (int i = 0; i < 6; ++i) texts[i] = view->text(IDC_LAST_BYTE1 + i);
+    return texts;
+}
+
+std::vector<std::string> StationTest::messageTexts() {
+    std::vector<std::string> texts;
+    for (const auto& m : view->messages()) texts.push_back(m.text);
+    return texts;
+}
+
+}  // namespace lt::test

@@ -1,0 +1,175 @@
+// station_fixture.h: ProgStation under test: its dialogs on the fake view over the real resource script, its files on a mapped drive C: in a temporary folder, the native bench as the adapter driver, and fakes for the registry, pauses, launcher and error texts.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "bench/bench_device.h"
+#include "common/adapter/requests.h"
+#include "common/login/login_dialogs.h"
+#include "common/platform/error_texts.h"
+#include "common/platform/portable_file_lookup.h"
+#include "common/settings/portable_profile_files.h"
+#include "progstation/file_attributes.h"
+#include "progstation/station_dialog.h"
+#include "resources/progstation_ids.h"
+#include "tests/fakes/fake_dialog.h"
+#include "tests/fakes/fake_password_files.h"
+#include "tests/support/test_support.h"
+#include "tests/unit/progstation/fake_pauses.h"
+#include "tests/unit/progstation/fake_registry.h"
+
+namespace lt::test {
+
+// Drive C: of the station: "C:\windows\EpromData.ini" is <folder>/C/windows/EpromData.ini.
+// A path without a drive (as a missing Windows directory gives) lands in <folder>/nodrive.
+struct DriveC {
+    std::filesystem::path root;
+    std::string map(const std::string& path) const;
+    std::filesystem::path host(const std::string& windowsPath) const;
+};
+
+// The profile files on drive C:, with every access logged in order as
+// "read|write|delete|section Name.ini [SECTION] key=value" (file name only).
+struct MappedProfiles : settings::ProfileFiles {
+    explicit MappedProfiles(const DriveC& drive) : drive(drive) {}
+    const DriveC& drive;
+    settings::PortableProfileFiles files;
+    std::vector<std::string>* log = nullptr;
+
+    std::string readString(const std::string& path, std::string_view section, std::string_view key,
+                           std::string_view defaultValue, std::size_t bufferSize) override;
+    uint32_t readInt(const std::string& path, std::string_view section, std::string_view key,
+                     int32_t defaultValue) override;
+    bool writeString(const std::string& path, std::string_view section, std::string_view key,
+                     std::string_view value) override;
+    bool deleteKey(const std::string& path, std::string_view section, std::string_view key) override;
+    bool deleteSection(const std::string& path, std::string_view section) override;
+    bool writeSection(const std::string& path, std::string_view section,
+                      std::span<const std::string> lines) override;
+};
+
+struct MappedLookup : platform::FileLookup {
+    explicit MappedLookup(const DriveC& drive) : drive(drive) {}
+    const DriveC& drive;
+    platform::PortableFileLookup files;
+    bool exists(const std::string& path) override { return files.exists(drive.map(path)); }
+};
+
+// The read-only attribute on drive C:; each clear is logged as "clear Name.ini".
+struct MappedAttributes : progstation::FileAttributes {
+    explicit MappedAttributes(const DriveC& drive) : drive(drive) {}
+    const DriveC& drive;
+    progstation::PortableFileAttributes files;
+    std::vector<std::string>* log = nullptr;
+    bool clearReadOnly(const std::string& path) override;
+};
+
+struct FakeErrorTexts : platform::ErrorTexts {
+    std::map<uint32_t, std::string> texts;
+    std::string text(uint32_t code) override {
+        auto it = texts.find(code);
+        return it == texts.end() ? std::string() : it->second;
+    }
+};
+
+// EthTester as the station starts it: the programs present start (and `onRun` runs
+// while the station waits); the others fail to start.
+struct FakeLauncher : progstation::ProcessLauncher {
+    std::set<std::string> present;
+    std::vector<std::string> attempts;
+    std::vector<std::string> runs;
+    std::function<void(const std::string&)> onRun;
+    bool runAndWait(const std::string& path) override {
+        attempts.push_back(path);
+        if (!present.count(path)) return false;
+        runs.push_back(path);
+        if (onRun) onRun(path);
+        return true;
+    }
+};
+
+// The control device with its open handles counted and its requests logged by name.
+struct CountingDevice : adapter::ControlDevice {
+    explicit CountingDevice(adapter::ControlDevice& inner) : inner(inner) {}
+    adapter::ControlDevice& inner;
+    int live = 0;    // handles open now
+    int opened = 0;  // handles opened so far
+    std::vector<std::string> requests;
+    std::vector<adapter::ProgramRequest> programRequests;  // as the driver decodes them
+    std::unique_ptr<adapter::ControlHandle> open(uint32_t& error) override;
+    int count(const std::string& name) const;
+};
+
+struct StationTest : ::testing::Test {
+    TempDir dir;
+    DriveC drive{dir.path()};
+    std::vector<std::string> fileLog;
+    MappedProfiles profiles{drive};
+    MappedLookup lookup{drive};
+    MappedAttributes attributes{drive};
+    FakeSystemPaths system;
+    FakePauses pauses;
+    FakeErrorTexts errors;
+    const RcFile& rc = programResources("progstation.rc");
+    RcStrings strings{rc};
+    std::string benchPath = dir.file("bench.txt");
+    bench::BenchDevice benchDevice{benchPath};
+    CountingDevice device{benchDevice};
+    FakeRegistry registry;
+    FakeLauncher launcher;
+    FakePasswordFiles passwordFiles;
+    login::LoginState loginState;
+    login::PasswordStore passwordStore{passwordFiles, system};
+    login::InlineLoginTexts loginTexts;
+    std::optional<progstation::StationDialog> station;
+    std::optional<FakeDialog> view;
+
+    StationTest();
+
+    progstation::StationPorts ports() {
+        return {profiles, lookup, attributes, system, pauses, errors, strings, device, registry, launcher};
+    }
+    // Opens the main dialog.
+    void start();
+    // Ends the station through Exit (when it still runs).
+    void exit();
+
+    // ---- Files.
+    std::string windowsFile(const std::string& name) const { return "C:\\windows\\" + name; }
+    std::string read(const std::string& file, const std::string& section, const std::string& key);
+    void write(const std::string& file, const std::string& section, const std::string& key, const std::string& value);
+    std::string eprom(const std::string& section, const std::string& key = "COUNT") {
+        return read("EpromData.ini", section, key);
+    }
+    std::array<std::string, 6> epromAddress(const std::string& section);
+    // EthernetDiagnostic.ini with the three station options.
+    void stationOptions(int overwrite, int verifyAddresses, int launchDiagnostics);
+    // The stand-in driver package in C:\UsbMac.
+    void installPackage();
+    // A range in progress: start address, declared count, last address and count so far.
+    void rangeInProgress(const std::array<std::string, 6>& start, const std::string& count,
+                         const std::array<std::string, 6>& last, const std::string& programmed);
+
+    // ---- Bench.
+    void bench(std::vector<std::string> args);
+    std::vector<std::string> benchLines();
+
+    // ---- The main dialog.
+    void setStart(const std::array<std::string, 6>& texts);
+    std::array<std::string, 6> startBoxes();
+    std::array<std::string, 6> lastBoxes();
+    std::vector<std::string> messageTexts();
+    std::string status() { return view->text(IDC_STATUS); }
+    std::string text(uint32_t id) { return strings.text(id); }
+};
+
+}  // namespace lt::test

@@ -16,7 +16,10 @@ std::string deviceIdText(const std::string& vid, const std::string& pid) {
 }
 
 std::string deviceDescriptionKey(const std::string& vid, const std::string& pid) {
-    return "%" + deviceIdText(vid, pid) + ".DeviceDesc%";
+    std::string key = "%";
+    key += deviceIdText(vid, pid);
+    key += ".DeviceDesc%";
+    return key;
 }
 
 bool packageKnowsIds(settings::ProfileFiles& profiles, const std::string& infPath, const std::string& vid,

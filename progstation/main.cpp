@@ -1,0 +1,46 @@
+// main.cpp: ProgStation's entry point: wires the Win32 ports to the main dialog and runs it.
+#include "common/login/login_dialogs.h"
+#include "progstation/station_dialog.h"
+#include "resources/progstation_ids.h"
+#include "win32/adapter_access.h"
+#include "win32/dialog_host.h"
+#include "win32/error_text.h"
+#include "win32/file_attributes_win32.h"
+#include "win32/file_lookup_win32.h"
+#include "win32/password_files_win32.h"
+#include "win32/pauses_win32.h"
+#include "win32/process_launcher_win32.h"
+#include "win32/profile_files_win32.h"
+#include "win32/resource_strings.h"
+#include "win32/system_paths_win32.h"
+#include "win32/usb_registry_win32.h"
+
+#include <windows.h>
+
+#include <string>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    lt::win32::ProfileFilesWin32 profiles;
+    lt::win32::FileLookupWin32 files;
+    lt::win32::FileAttributesWin32 attributes;
+    lt::win32::SystemPathsWin32 system;
+    lt::win32::PausesWin32 pauses;
+    lt::win32::ErrorTextsWin32 errors;
+    lt::win32::ResourceStrings strings;
+    lt::win32::UsbRegistryWin32 registry;
+    lt::win32::ProcessLauncherWin32 launcher;
+    lt::win32::PasswordFilesWin32 passwordFiles;
+    // The simulated bench when KORUSBMAC_BENCH names one, else the driver's control device.
+    std::unique_ptr<lt::adapter::ControlDevice> device = lt::win32::openAdapterDevice();
+
+    lt::login::LoginState loginState;  // one per run of the program
+    lt::login::PasswordStore passwordStore(passwordFiles, system);
+    lt::login::InlineLoginTexts loginTexts;
+
+    lt::progstation::StationDialog dialog(
+        lt::progstation::StationPorts{profiles, files, attributes, system, pauses, errors, strings, *device, registry,
+                                      launcher},
+        lt::login::LoginContext{loginState, passwordStore, loginTexts, lt::login::kStationLogin});
+    lt::win32::runDialog(IDD_PROGSTATION, dialog, nullptr, std::string(lt::progstation::kProgramName));
+    return 0;
+}

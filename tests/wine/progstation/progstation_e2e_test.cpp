@@ -1,0 +1,404 @@
+// progstation_e2e_test.cpp: ProgStation.exe under Wine on a simulated bench, driven as an operator would, checked through its windows, the settings files and the bench.
+#include "bench/bench_control.h"
+#include "bench/bench_file.h"
+#include "resources/progstation_ids.h"
+#include "tests/fakes/rc_file.h"
+#include "tests/support/test_support.h"
+#include "tests/wine/support/driver.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <sstream>
+
+using namespace lt::wine;
+
+namespace {
+
+const lt::test::RcFile& script() { return lt::test::programResources("progstation.rc"); }
+std::string text(uint32_t id) { return lt::test::RcStrings(script()).text(id); }
+
+constexpr const char* kCaption = "USB-Ethernet Diagnostics & EEPROM Programming Utility";
+constexpr DWORD kPressWait = 60000;
+using Texts = std::array<std::string, 6>;
+const Texts kStart{"00", "1B", "4E", "7A", "01", "00"};
+
+class StationRun : public ::testing::Test {
+protected:
+    lt::test::TempDir work;  // the station's current directory
+    std::string bench = work.file("bench.txt");
+    std::string standinLog = work.file("standin.log");
+    std::unique_ptr<Program> program;
+    Dialog main;
+
+    void SetUp() override {
+        cleanSharedFiles();
+        SetEnvironmentVariableA("KORUSBMAC_BENCH", bench.c_str());
+        SetEnvironmentVariableA("LT_STANDIN_LOG", standinLog.c_str());
+        // The stand-in driver package, which knows the default VID and PID.
+        CreateDirectoryA("C:\\UsbMac", nullptr);
+        const std::string inf = windowsPath((lt::test::sourceDir() / "packaging" / "usbmac" / "netkoru.inf").string());
+        ASSERT_TRUE(CopyFileA(inf.c_str(), "C:\\UsbMac\\netkoru.inf", FALSE));
+        DeleteFileA("C:\\UsbMac\\EthTester.exe");
+        benchctl({"create", "4"});
+    }
+    void TearDown() override {
+        program.reset();
+        cleanSharedFiles();
+        DeleteFileA("C:\\UsbMac\\EthTester.exe");
+    }
+
+    void benchctl(std::vector<std::string> args) {
+        args.insert(args.begin(), bench);
+        std::ostringstream out, err;
+        ASSERT_EQ(lt::bench::runBenchctl(args, out, err), 0) << err.str();
+    }
+    std::vector<std::string> benchAddresses() {
+        lt::bench::Bench b;
+        std::string problem;
+        EXPECT_EQ(lt::bench::readBenchFile(bench, b, problem), lt::bench::BenchFileStatus::ok) << problem;
+        std::vector<std::string> out;
+        for (const auto& a : b.adapters) out.push_back(lt::adapter::formatLower(lt::bench::adapterAddress(a)));
+        return out;
+    }
+    // The three station options; the automatic diagnostics option would otherwise start EthTester.
+    void options(int overwrite, int verifyAddresses, int launchDiagnostics) {
+        writeFile(sharedFile("EthernetDiagnostic.ini"),
+                  "[EPROMUTILITY]\r\nOverWriteAddress=" + std::to_string(overwrite) + "\r\nDisplayMacAddresses=" +
+                      std::to_string(verifyAddresses) + "\r\nLaunchDiagnosticApp=" +
+                      std::to_string(launchDiagnostics) + "\r\n");
+    }
+    std::string eprom(const std::string& section, const std::string& key = "COUNT") {
+        return profileString(sharedFile("EpromData.ini"), section, key);
+    }
+    Texts epromAddress(const std::string& section) {
+        Texts t;
+        for (int i = 0; i < 6; ++i) t[i] = eprom(section, "BYTE" + std::to_string(i + 1));
+        return t;
+    }
+    Texts boxes(int first) {
+        Texts t;
+        for (int i = 0; i < 6; ++i) t[i] = main.text(first + i);
+        return t;
+    }
+
+    // Starts the station, answers its start-up recommendation and finds its window.
+    void start() {
+        program = Program::start(LT_PROGSTATION_EXE, work.path().string());
+        ASSERT_NE(program, nullptr);
+        auto box = program->waitForMessageBox();
+        ASSERT_TRUE(box) << "no start-up recommendation";
+        EXPECT_EQ(box->text, text(IDS_RECOMMENDED_SYSTEM));
+        ASSERT_TRUE(answer(*box, IDOK));
+        auto found = program->waitForDialog(kCaption);
+        ASSERT_TRUE(found) << "the station did not open";
+        main = *found;
+    }
+    void expectMessage(const std::string& expected, std::vector<int> buttons, int answerWith, DWORD wait = kWait) {
+        auto box = program->waitForMessageBox(wait);
+        ASSERT_TRUE(box) << "no message box for: " << expected;
+        EXPECT_EQ(box->text, expected);
+        EXPECT_EQ(box->buttons, buttons);
+        ASSERT_TRUE(answer(*box, answerWith));
+    }
+    // Fills the inputs and presses Start; the press runs on.
+    void press(const Texts& start, const std::string& count) {
+        for (int i = 0; i < 6; ++i) main.setText(IDC_START_BYTE1 + i, start[i]);
+        main.setText(IDC_DEVICE_COUNT, count);
+        main.click(IDC_START);
+    }
+    // Waits for the press to end in the dialog: Start enabled again and the status line set.
+    bool pressEndsWith(uint32_t status) {
+        return waitUntil([&] { return main.enabled(IDC_START) && main.text(IDC_STATUS) == text(status); }, kPressWait);
+    }
+    void exitAndWait() {
+        main.click(IDC_EXIT);
+        ASSERT_TRUE(program->waitForExit().has_value()) << "the station did not end";
+        EXPECT_EQ(eprom("DIAGNOSTICSMODE", "AUTO"), "0");
+    }
+    std::string standinRuns() { return readFile(standinLog).value_or(""); }
+    void installStandin(const std::string& folder) {
+        const std::string from = windowsPath(LT_STANDIN_EXE);
+        ASSERT_TRUE(CopyFileA(from.c_str(), (folder + "\\EthTester.exe").c_str(), FALSE));
+    }
+};
+
+}  // namespace
+
+// ---- Start-up.
+
+TEST_F(StationRun, firstStartOnAnEmptyMachineShowsTheDefaultsAndWritesTheRecordsAndDescriptors) {
+    start();
+    EXPECT_EQ(main.text(IDC_STATUS), text(IDS_ENTER_INPUTS));
+    EXPECT_EQ(boxes(IDC_START_BYTE1), Texts{});
+    EXPECT_EQ(main.text(IDC_DEVICE_COUNT), "0");
+    EXPECT_TRUE(main.checked(IDC_OVERWRITE));
+    EXPECT_TRUE(main.checked(IDC_VERIFY_ADDRESS));
+    EXPECT_TRUE(main.checked(IDC_AUTO_DIAGNOSTICS));
+    EXPECT_EQ(boxes(IDC_LAST_BYTE1), Texts{});
+    EXPECT_EQ(main.text(IDC_START), "&Start");
+    EXPECT_EQ(main.text(IDC_MANUFACTURER), "Korvane Semiconductor");
+    EXPECT_EQ(main.text(IDC_LANGUAGE_ID), "0409");
+    EXPECT_FALSE(main.enabled(IDC_MANUFACTURER));
+    EXPECT_FALSE(main.enabled(IDC_LAST_BYTE1));
+    EXPECT_EQ(readFile(sharedFile("EpromData.ini")),
+              std::string("[OVERWRITEFLAG]\r\nOVERWRITE=1\r\n[DIAGNOSTICSMODE]\r\nAUTO=1\r\n[INITIALDEVCOUNT]\r\nCOUNT=\r\n"
+                          "[PREVIOUSDEVCOUNT]\r\nCOUNT=\r\n"));
+    EXPECT_EQ(readFile(sharedFile("Customize.ini")),
+              std::string("[strings]\r\nMANUFACTURER=MfgName\r\nPROVIDER=ProviderName\r\nMANUFACTURERID=Korvane "
+                          "Semiconductor\r\nPRODUCTID=USB-MAC Controller\r\nVID=8207\r\nPID=6514\r\nLANGGUAGEID=0409\r\n"));
+    EXPECT_FALSE(fileExists(sharedFile("EthernetDiagnostic.ini")));
+    exitAndWait();
+}
+
+TEST_F(StationRun, aStartWithARangeInProgressShowsTheRangeTheLastAddressAndTheCounts) {
+    options(0, 1, 0);
+    writeFile(sharedFile("EpromData.ini"),
+              "[INITIALMACADDR]\r\nBYTE1=00\r\nBYTE2=1B\r\nBYTE3=4E\r\nBYTE4=7A\r\nBYTE5=01\r\nBYTE6=00\r\n"
+              "[INITIALDEVCOUNT]\r\nCOUNT=10\r\n"
+              "[PREVIOUSMACADDR]\r\nBYTE1=00\r\nBYTE2=1b\r\nBYTE3=4e\r\nBYTE4=7a\r\nBYTE5=01\r\nBYTE6=03\r\n"
+              "[PREVIOUSDEVCOUNT]\r\nCOUNT=4\r\n"
+              "[NEXTMACADDR]\r\nBYTE1=00\r\nBYTE2=1b\r\nBYTE3=4e\r\nBYTE4=7a\r\nBYTE5=01\r\nBYTE6=04\r\n");
+    start();
+    EXPECT_EQ(boxes(IDC_START_BYTE1), kStart);
+    EXPECT_EQ(main.text(IDC_DEVICE_COUNT), "10");
+    EXPECT_EQ(boxes(IDC_LAST_BYTE1), (Texts{"00", "1b", "4e", "7a", "01", "03"}));
+    EXPECT_EQ(main.text(IDC_LAST_COUNT), "4");
+    EXPECT_FALSE(main.checked(IDC_OVERWRITE));
+    EXPECT_TRUE(main.checked(IDC_VERIFY_ADDRESS));
+    EXPECT_FALSE(main.checked(IDC_AUTO_DIAGNOSTICS));
+    EXPECT_EQ(eprom("PREVIOUSDEVCOUNT"), "4");
+    exitAndWait();
+}
+
+TEST_F(StationRun, theStartAddressBoxesFilterKeysMoveOnAndEnterAndEscapeDoNothing) {
+    options(0, 0, 0);
+    start();
+    main.focus(IDC_START_BYTE3);
+    main.typeChars("g");
+    EXPECT_EQ(main.text(IDC_START_BYTE3), "");
+    main.typeChars("1a");
+    EXPECT_EQ(main.text(IDC_START_BYTE3), "1A");
+    EXPECT_EQ(main.focusedId(), IDC_START_BYTE4);
+    main.focus(IDC_START_BYTE6);
+    main.typeChars("fE");
+    EXPECT_EQ(main.text(IDC_START_BYTE6), "FE");
+    EXPECT_EQ(main.focusedId(), IDC_DEVICE_COUNT);
+
+    main.pressKey(VK_RETURN);
+    main.pressKey(VK_ESCAPE);
+    EXPECT_TRUE(program->noMessageBoxFor(300));
+    EXPECT_TRUE(main.alive());
+    exitAndWait();
+}
+
+// ---- Side actions.
+
+TEST_F(StationRun, revCInputsBehindTheLoginPadAVidOfNinetySevenInFileAndBox) {
+    options(0, 0, 0);
+    start();
+    main.click(IDC_REV_C_INPUTS);
+    auto login = program->waitForDialog("Enter PassWord");
+    ASSERT_TRUE(login);
+    login->setText(IDC_LOGIN_PASSWORD, "tpw731");
+    login->click(IDC_LOGIN_VERIFY_STATION);
+    auto inputs = program->waitForDialog("Rev C Inputs");
+    ASSERT_TRUE(inputs) << "no inputs after the login";
+    EXPECT_EQ(inputs->text(IDC_VID), "8207");
+    inputs->setText(IDC_VID, "");
+    inputs->focus(IDC_VID);
+    inputs->typeChars("g9-7");
+    EXPECT_EQ(inputs->text(IDC_VID), "97");
+    inputs->click(IDOK);
+    ASSERT_TRUE(waitUntil([&] { return !inputs->alive(); }));
+    EXPECT_EQ(main.text(IDC_VID), "0097");
+    EXPECT_EQ(profileString(sharedFile("Customize.ini"), "Strings", "VID"), "0097");
+    exitAndWait();
+}
+
+TEST_F(StationRun, displayAddressesListsThreeAdaptersNumberedWithLowerCaseAddresses) {
+    options(0, 0, 0);
+    benchctl({"create", "3"});
+    benchctl({"set", "1", "mac=00-11-22-33-44-55"});
+    benchctl({"set", "2", "mac=00-11-22-33-44-56"});
+    benchctl({"set", "3", "mac=00-11-22-33-44-AB"});
+    start();
+    main.click(IDC_DISPLAY_ADDRESSES);
+    auto list = program->waitForDialog("Ethernet Addresses");
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->listRows(IDC_ADDRESS_LIST), (std::vector<std::vector<std::string>>{
+                                                    {"1.", "00-11-22-33-44-55"},
+                                                    {"2.", "00-11-22-33-44-56"},
+                                                    {"3.", "00-11-22-33-44-ab"}}));
+    list->click(IDOK);
+    ASSERT_TRUE(waitUntil([&] { return !list->alive(); }));
+    exitAndWait();
+}
+
+TEST_F(StationRun, aTesterInNeitherPlaceBringsMessageSixteenAndTheStationGoesOn) {
+    options(0, 0, 1);
+    start();
+    main.click(IDC_RUN_DIAGNOSTICS);
+    expectMessage(text(IDS_TESTER_NOT_FOUND), {IDOK}, IDOK);
+    EXPECT_TRUE(main.alive());
+    EXPECT_EQ(eprom("DIAGNOSTICSMODE", "AUTO"), "0");
+    exitAndWait();
+}
+
+TEST_F(StationRun, theManualButtonStartsTheTesterFromThePackageFolderInManualMode) {
+    options(0, 0, 1);
+    installStandin("C:\\UsbMac");
+    start();
+    EXPECT_EQ(eprom("DIAGNOSTICSMODE", "AUTO"), "1");
+    main.click(IDC_RUN_DIAGNOSTICS);
+    ASSERT_TRUE(waitUntil([&] { return !standinRuns().empty(); }));
+    EXPECT_EQ(standinRuns(), "C:\\UsbMac\\EthTester.exe AUTO=0\n");
+    EXPECT_TRUE(program->noMessageBoxFor(300));
+    exitAndWait();
+}
+
+TEST_F(StationRun, aTesterInAFolderWithABlankInItsNameIsStartedItselfFromTheCurrentDirectory) {
+    options(0, 0, 0);
+    lt::test::TempDir spaced;
+    const std::filesystem::path folder = spaced.path() / "Program Files" / "Line";
+    std::filesystem::create_directories(folder);
+    // What the system would try first for an unquoted command line.
+    installStandin(windowsPath((spaced.path() / "Program Files").string()));
+    std::filesystem::rename(spaced.path() / "Program Files" / "EthTester.exe", spaced.path() / "Program.exe");
+    installStandin(windowsPath(folder.string()));
+    program = Program::start(LT_PROGSTATION_EXE, folder.string());
+    ASSERT_NE(program, nullptr);
+    auto box = program->waitForMessageBox();
+    ASSERT_TRUE(box);
+    answer(*box, IDOK);
+    main = program->waitForDialog(kCaption).value_or(Dialog());
+    ASSERT_TRUE(main.alive());
+    main.click(IDC_RUN_DIAGNOSTICS);
+    ASSERT_TRUE(waitUntil([&] { return !standinRuns().empty(); }));
+    EXPECT_EQ(standinRuns(), windowsPath((folder / "EthTester.exe").string()) + " AUTO=0\n");
+    exitAndWait();
+}
+
+// ---- Lots.
+
+TEST_F(StationRun, aRangeOfTenIsProgrammedInLotsOfFourFourAndTwo) {
+    options(0, 0, 0);
+    start();
+    std::vector<std::string> handedOut;
+
+    press(kStart, "10");
+    ASSERT_TRUE(pressEndsWith(IDS_LOT_PROGRAMMED)) << main.text(IDC_STATUS);
+    for (const auto& a : benchAddresses()) handedOut.push_back(a);
+    EXPECT_EQ(main.text(IDC_START), "&Next");
+    EXPECT_EQ(boxes(IDC_LAST_BYTE1), (Texts{"00", "1b", "4e", "7a", "01", "03"}));
+    EXPECT_EQ(main.text(IDC_LAST_COUNT), "4");
+    EXPECT_EQ(epromAddress("INITIALMACADDR"), kStart);
+    EXPECT_EQ(eprom("INITIALDEVCOUNT"), "10");
+    EXPECT_EQ(eprom("PREVIOUSDEVCOUNT"), "4");
+    EXPECT_EQ(epromAddress("NEXTMACADDR"), (Texts{"00", "1b", "4e", "7a", "01", "04"}));
+
+    benchctl({"unplug", "all"});
+    benchctl({"plug", "4"});
+    main.click(IDC_START);
+    ASSERT_TRUE(pressEndsWith(IDS_LOT_PROGRAMMED));
+    for (const auto& a : benchAddresses()) handedOut.push_back(a);
+    EXPECT_EQ(main.text(IDC_LAST_COUNT), "8");
+    EXPECT_EQ(boxes(IDC_LAST_BYTE1), (Texts{"00", "1b", "4e", "7a", "01", "07"}));
+    EXPECT_EQ(boxes(IDC_START_BYTE1), kStart);
+    EXPECT_EQ(main.text(IDC_START), "&Next");
+
+    benchctl({"unplug", "all"});
+    benchctl({"plug", "2"});
+    main.click(IDC_START);
+    expectMessage(text(IDS_RANGE_COMPLETE), {IDOK}, IDOK, kPressWait);
+    ASSERT_TRUE(pressEndsWith(IDS_ENTER_INPUTS));
+    for (const auto& a : benchAddresses()) handedOut.push_back(a);
+    EXPECT_EQ(main.text(IDC_START), "&Start");
+    EXPECT_EQ(boxes(IDC_START_BYTE1), (Texts{"00", "1B", "4E", "7A", "01", "0A"}));
+    EXPECT_EQ(main.text(IDC_DEVICE_COUNT), "");
+    EXPECT_EQ(boxes(IDC_LAST_BYTE1), (Texts{"00", "1b", "4e", "7a", "01", "09"}));
+    EXPECT_EQ(eprom("INITIALDEVCOUNT"), "");
+    EXPECT_EQ(eprom("PREVIOUSDEVCOUNT"), "");
+    EXPECT_EQ(epromAddress("NEXTMACADDR"), (Texts{"00", "1b", "4e", "7a", "01", "0a"}));
+
+    std::vector<std::string> expected;
+    for (int i = 0; i < 10; ++i) expected.push_back("00-1b-4e-7a-01-0" + std::to_string(i));
+    EXPECT_EQ(handedOut, expected);
+    exitAndWait();
+}
+
+TEST_F(StationRun, aRestartInTheMiddleOfTheRangeContinuesIt) {
+    options(0, 0, 0);
+    start();
+    press(kStart, "10");
+    ASSERT_TRUE(pressEndsWith(IDS_LOT_PROGRAMMED));
+    exitAndWait();
+
+    benchctl({"unplug", "all"});
+    benchctl({"plug", "4"});
+    start();
+    EXPECT_EQ(boxes(IDC_START_BYTE1), kStart);
+    EXPECT_EQ(main.text(IDC_DEVICE_COUNT), "10");
+    EXPECT_EQ(main.text(IDC_LAST_COUNT), "4");
+    main.click(IDC_START);
+    ASSERT_TRUE(pressEndsWith(IDS_LOT_PROGRAMMED));
+    EXPECT_EQ(benchAddresses(), (std::vector<std::string>{"00-1b-4e-7a-01-04", "00-1b-4e-7a-01-05",
+                                                          "00-1b-4e-7a-01-06", "00-1b-4e-7a-01-07"}));
+    EXPECT_EQ(eprom("PREVIOUSDEVCOUNT"), "8");
+    exitAndWait();
+}
+
+TEST_F(StationRun, aConflictAnsweredWithRetryAndThenWithIgnore) {
+    options(0, 0, 0);
+    benchctl({"set", "3", "mac=00-1B-4E-7A-01-07"});
+    start();
+    press(kStart, "10");
+    expectMessage(text(IDS_ADDRESS_CONFLICT), {IDABORT, IDRETRY, IDIGNORE}, IDRETRY, kPressWait);
+    ASSERT_TRUE(pressEndsWith(IDS_ENTER_INPUTS));
+    EXPECT_EQ(main.text(IDC_START), "&Next");
+    EXPECT_EQ(eprom("PREVIOUSDEVCOUNT"), "");
+
+    main.click(IDC_START);
+    expectMessage(text(IDS_ADDRESS_CONFLICT), {IDABORT, IDRETRY, IDIGNORE}, IDIGNORE, kPressWait);
+    ASSERT_TRUE(pressEndsWith(IDS_LOT_PROGRAMMED));
+    EXPECT_EQ(benchAddresses(), (std::vector<std::string>{"00-1b-4e-7a-01-00", "00-1b-4e-7a-01-01",
+                                                          "00-1b-4e-7a-01-02", "00-1b-4e-7a-01-03"}));
+    EXPECT_EQ(eprom("PREVIOUSDEVCOUNT"), "4");
+    exitAndWait();
+}
+
+TEST_F(StationRun, aCountMismatchAnsweredWithOkRecordsNothing) {
+    options(0, 0, 0);
+    start();
+    press(kStart, "3");
+    expectMessage("3 Devices specified, but 4 Devices found. Please remove the extra devices and press OK",
+                  {IDOK, IDCANCEL}, IDOK, kPressWait);
+    ASSERT_TRUE(pressEndsWith(IDS_ENTER_INPUTS));
+    EXPECT_EQ(main.text(IDC_START), "&Next");
+    EXPECT_EQ(eprom("PREVIOUSDEVCOUNT"), "");
+    EXPECT_EQ(eprom("PREVIOUSMACADDR", "BYTE1"), "<missing>");
+    exitAndWait();
+}
+
+TEST_F(StationRun, aWrongDriverVersionClosesTheStationWithAutoAtZero) {
+    options(0, 0, 1);
+    benchctl({"driver", "version=0.13"});
+    start();
+    EXPECT_EQ(eprom("DIAGNOSTICSMODE", "AUTO"), "1");
+    press(kStart, "10");
+    expectMessage(text(IDS_WRONG_DRIVER), {IDOK}, IDOK, kPressWait);
+    ASSERT_TRUE(program->waitForExit().has_value()) << "the station stayed open";
+    EXPECT_EQ(eprom("DIAGNOSTICSMODE", "AUTO"), "0");
+    EXPECT_EQ(eprom("INITIALMACADDR", "BYTE1"), "<missing>");
+}
+
+TEST_F(StationRun, theAutomaticOptionRunsTheTesterInAutoModeBeforeTheLot) {
+    options(0, 0, 1);
+    installStandin(windowsPath(work.path().string()));
+    start();
+    press(kStart, "10");
+    ASSERT_TRUE(pressEndsWith(IDS_LOT_PROGRAMMED));
+    EXPECT_EQ(standinRuns(), windowsPath(work.file("EthTester.exe")) + " AUTO=1\n");
+    EXPECT_EQ(eprom("PREVIOUSDEVCOUNT"), "4");
+    exitAndWait();
+}

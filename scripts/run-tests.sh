@@ -26,6 +26,21 @@ echo "== native unit tests"
 ctest --test-dir build/native -j "$jobs" --output-on-failure 2>&1 | tee "$logdir/native.log"
 count "$logdir/native.log"
 
+echo "== threading tests under ThreadSanitizer"
+# The test run's worker threads share state with the user-interface thread; ThreadSanitizer
+# checks it. High mmap randomisation breaks its runtime, hence setarch -R.
+cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS="-fsanitize=thread" \
+  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" >/dev/null
+if cmake --build build/tsan -j "$jobs" --target test_ethtester >"$logdir/tsan-build.log" 2>&1; then
+  tsan_run=(build/tsan/tests/unit/ethtester/test_ethtester --gtest_filter='TestRunTest.*:DiagnosticsDialogTest.*')
+  setarch "$(uname -m)" -R "${tsan_run[@]}" 2>&1 | tee "$logdir/tsan.log" | tail -n 3
+  tsan_status=${PIPESTATUS[0]}
+  n=$(grep -cE '^\[       OK \]' "$logdir/tsan.log")
+  if [ "$tsan_status" = 0 ]; then passed=$((passed + n)); else failed=$((failed + 1)); echo "ThreadSanitizer run failed (status $tsan_status)"; fi
+else
+  tail -n 30 "$logdir/tsan-build.log"; failed=$((failed + 1))
+fi
+
 echo "== Windows build under Wine"
 prefix="$top/build/windows/wineprefix"
 "$top/scripts/wine-prefix.sh" "$prefix"

@@ -121,7 +121,15 @@ public:
     }
     void beep() override { MessageBeep(0xFFFFFFFF); }
     std::string title() override { return windowText(hwnd_); }
-    void setTitle(std::string_view title) override { SetWindowTextA(hwnd_, std::string(title).c_str()); }
+    // Called by EthTester's loopback worker for every frame: the text goes through a buffer
+    // on the stack, so a title update allocates nothing.
+    void setTitle(std::string_view title) override {
+        char text[512];
+        const std::size_t n = title.size() < sizeof text ? title.size() : sizeof text - 1;
+        title.copy(text, n);
+        text[n] = '\0';
+        SetWindowTextA(hwnd_, text);
+    }
     void setIcon(int iconId) override {
         HINSTANCE instance = GetModuleHandleA(nullptr);
         auto load = [&](int metricX, int metricY) {

@@ -212,3 +212,26 @@ TEST_F(EthTesterRun, theViewerShowsABenchJustProgrammedByTheStationsLibrary) {
     main.click(IDC_EXIT);
     EXPECT_TRUE(program->waitForExit().has_value());
 }
+
+TEST_F(EthTesterRun, theViewerCanBeOpenedWhileALoopbackRunGoesOn) {
+    benchctl({"create", "2"});
+    settings("[TESTITEMS]\r\nRegister=0\r\nQuickLoopback=0\r\nLongLoopback=1\r\nExternalLoopback=0\r\n"
+             "[LONGLOOPBACK]\r\nPacketCount=3000\r\nPacketSize=64\r\n");
+    start();
+    main.click(IDC_START);
+    ASSERT_TRUE(waitUntil([&] { return main.title().rfind("Ethernet Diagnostic Tool - Packet Count: ", 0) == 0; }));
+    EXPECT_TRUE(main.enabled(IDC_SHOW_EEPROM));
+    main.click(IDC_SHOW_EEPROM);
+    auto viewer = program->waitForDialog("Ethernet Diagnostic - EEPROM Information");
+    ASSERT_TRUE(viewer);
+    // The viewer's requests (on the user-interface thread) and the worker's frames (on its
+    // thread) go to the same bench; each gets its own answers.
+    const auto rows = viewer->listRows(IDC_EEPROM_LIST);
+    ASSERT_EQ(rows.size(), 16u);
+    EXPECT_EQ(rows[8][0], "2");
+    viewer->click(IDOK);
+    ASSERT_TRUE(waitUntil([&] { return !viewer->alive(); }));
+    ASSERT_TRUE(waitUntil([&] { return statusIs(IDS_ALL_PASSED); }, 60000)) << main.text(IDC_STATUS);
+    main.click(IDC_EXIT);
+    EXPECT_TRUE(program->waitForExit().has_value());
+}

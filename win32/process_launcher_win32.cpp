@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "win32/drawing_flush.h"
+
 namespace lt::win32 {
 
 bool ProcessLauncherWin32::runAndWait(const std::string& path) {
@@ -21,6 +23,9 @@ bool ProcessLauncherWin32::runAndWait(const std::string& path) {
     if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NEW_PROCESS_GROUP, nullptr,
                         nullptr, &startup, &process))
         return false;
+    // The wait blocks the user-interface thread: what it drew before (the status line) is put on
+    // the screen first.
+    flushDrawing();
     WaitForSingleObject(process.hProcess, INFINITE);
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);

@@ -79,8 +79,11 @@ TEST_F(StationDialogTest, everyDialogHasUniqueControlIdsAndTheIconIsBundled) {
         const RcDialog* d = rc.dialog(id);
         ASSERT_NE(d, nullptr) << id;
         std::set<int> seen;
-        for (const RcControl& c : d->controls)
-            if (c.id != -1) EXPECT_TRUE(seen.insert(c.id).second) << "dialog " << id << " repeats " << c.id;
+        for (const RcControl& c : d->controls) {
+            if (c.id != -1) {
+                EXPECT_TRUE(seen.insert(c.id).second) << "dialog " << id << " repeats " << c.id;
+            }
+        }
     }
     ASSERT_TRUE(rc.icons().count(IDI_PROGSTATION));
     EXPECT_TRUE(std::filesystem::exists(sourceDir() / "resources" / rc.icons().at(IDI_PROGSTATION)));

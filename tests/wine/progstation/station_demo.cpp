@@ -101,7 +101,10 @@ bool answerBox(Program& station, const std::string& name, int button, DWORD wait
     if (!box) return false;
     say("message: " + box->text);
     picture(box->hwnd, name);
-    return answer(*box, button);
+    // A box without that button (the conflict prompt) is answered with its last one (Ignore).
+    bool present = false;
+    for (int id : box->buttons) present = present || id == button;
+    return answer(*box, present || box->buttons.empty() ? button : box->buttons.back());
 }
 
 void tour(Program& station, Dialog& main) {

@@ -31,15 +31,42 @@ echo "== threading tests under ThreadSanitizer"
 # checks it. High mmap randomisation breaks its runtime, hence setarch -R.
 cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS="-fsanitize=thread" \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" >/dev/null
-if cmake --build build/tsan -j "$jobs" --target test_ethtester >"$logdir/tsan-build.log" 2>&1; then
-  tsan_run=(build/tsan/tests/unit/ethtester/test_ethtester --gtest_filter='TestRunTest.*:DiagnosticsDialogTest.*')
-  setarch "$(uname -m)" -R "${tsan_run[@]}" 2>&1 | tee "$logdir/tsan.log" | tail -n 3
-  tsan_status=${PIPESTATUS[0]}
-  n=$(grep -cE '^\[       OK \]' "$logdir/tsan.log")
-  if [ "$tsan_status" = 0 ]; then passed=$((passed + n)); else failed=$((failed + 1)); echo "ThreadSanitizer run failed (status $tsan_status)"; fi
+# The bench's tests of two threads and two writers sharing one bench file run there too.
+if cmake --build build/tsan -j "$jobs" --target test_ethtester test_bench >"$logdir/tsan-build.log" 2>&1; then
+  tsan_runs=("build/tsan/tests/unit/ethtester/test_ethtester --gtest_filter=TestRunTest.*:DiagnosticsDialogTest.*"
+             "build/tsan/tests/unit/bench/test_bench --gtest_filter=BenchFileFixture.concurrentWritersLoseNoChange:BenchFileFixture.requestsFromTwoThreadsOfOneProgramAreSerialised")
+  for tsan_run in "${tsan_runs[@]}"; do
+    # shellcheck disable=SC2086  # the command and its filter, split at the blank
+    setarch "$(uname -m)" -R $tsan_run 2>&1 | tee "$logdir/tsan.log" | tail -n 3
+    tsan_status=${PIPESTATUS[0]}
+    n=$(grep -cE '^\[       OK \]' "$logdir/tsan.log")
+    if [ "$tsan_status" = 0 ]; then passed=$((passed + n)); else failed=$((failed + 1)); echo "ThreadSanitizer run failed (status $tsan_status)"; fi
+  done
 else
   tail -n 30 "$logdir/tsan-build.log"; failed=$((failed + 1))
 fi
+
+echo "== native unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+# The same tests built with both sanitizers; any finding ends its test with a failure.
+asan=${LT_ASAN_BUILD:-build/asan}
+cmake -S . -B "$asan" -DCMAKE_BUILD_TYPE=Debug \
+  -DCMAKE_CXX_FLAGS="-O1 -g -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer" \
+  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
+if cmake --build "$asan" -j "$jobs" >"$logdir/asan-build.log" 2>&1; then
+  ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1 \
+  UBSAN_OPTIONS=print_stacktrace=1 \
+    setarch "$(uname -m)" -R ctest --test-dir "$asan" -j "$jobs" --output-on-failure 2>&1 | tee "$logdir/asan.log" | tail -n 3
+  count "$logdir/asan.log"
+else
+  tail -n 30 "$logdir/asan-build.log"; failed=$((failed + 1))
+fi
+
+echo "== fuzzers (briefly; scripts/run-fuzzers.sh SECONDS for longer runs)"
+# Each fuzzer counts as one test.
+LT_FUZZ_BUILD=${LT_FUZZ_BUILD:-build/fuzz} "$top/scripts/run-fuzzers.sh" "${LT_FUZZ_SECONDS:-10}" 2>&1 | tee "$logdir/fuzz.log"
+passed=$((passed + $(grep -cE '^fuzzer .*: ok' "$logdir/fuzz.log")))
+failed=$((failed + $(grep -cE '^fuzzer .*: FAILED' "$logdir/fuzz.log")))
+grep -qE '^fuzzer ' "$logdir/fuzz.log" || failed=$((failed + 1))
 
 echo "== Windows build under Wine"
 prefix="$top/build/windows/wineprefix"

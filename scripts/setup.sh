@@ -9,7 +9,8 @@ cd "$top"
 
 packages=(cmake g++ make googletest libgtest-dev
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-          wine64 fonts-wine xvfb xauth x11-utils imagemagick nsis)
+          wine64 fonts-wine xvfb xauth x11-utils imagemagick nsis
+          clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -4,6 +4,7 @@
 #include "resources/progstation_ids.h"
 #include "win32/adapter_access.h"
 #include "win32/dialog_host.h"
+#include "win32/driver_disk_win32.h"
 #include "win32/error_text.h"
 #include "win32/file_attributes_win32.h"
 #include "win32/file_lookup_win32.h"
@@ -30,6 +31,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     lt::win32::UsbRegistryWin32 registry;
     lt::win32::ProcessLauncherWin32 launcher;
     lt::win32::PasswordFilesWin32 passwordFiles;
+    lt::win32::DiskFilesWin32 diskFiles;
+    lt::win32::ShellFoldersWin32 shellFolders;
+    lt::win32::FolderBrowserWin32 folderBrowser;
     // The simulated bench when KORUSBMAC_BENCH names one, else the driver's control device.
     std::unique_ptr<lt::adapter::ControlDevice> device = lt::win32::openAdapterDevice();
 
@@ -40,7 +44,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     lt::progstation::StationDialog dialog(
         lt::progstation::StationPorts{profiles, files, attributes, system, pauses, errors, strings, *device, registry,
                                       launcher},
-        lt::login::LoginContext{loginState, passwordStore, loginTexts, lt::login::kStationLogin});
+        lt::login::LoginContext{loginState, passwordStore, loginTexts, lt::login::kStationLogin},
+        lt::progstation::DriverDiskPorts{profiles, system, attributes, diskFiles, shellFolders, folderBrowser,
+                                         strings});
     lt::win32::runDialog(IDD_PROGSTATION, dialog, nullptr, std::string(lt::progstation::kProgramName));
     return 0;
 }

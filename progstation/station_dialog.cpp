@@ -131,7 +131,8 @@ void StationDialog::onCommand(int id, ui::Notify code) {
     case IDC_DISPLAY_ADDRESSES: showAddressList(); break;
     case IDC_RUN_DIAGNOSTICS: manualDiagnostics(); break;
     case IDC_REV_C_INPUTS: changeDescriptors(); break;
-    default: break;  // "&Create Disk" arrives with the driver disk
+    case IDC_CREATE_DISK: createDisk(); break;
+    default: break;
     }
 }
 
@@ -202,9 +203,23 @@ void StationDialog::manualDiagnostics() {
     });
 }
 
-void StationDialog::changeDescriptors() {
+void StationDialog::takeDescriptorBoxes() {
     for (std::size_t field = 0; field < kDescriptorFields; ++field)
         descriptorText(data_.descriptors, field) = view().text(descriptorFields()[field].boxId);
+}
+
+void StationDialog::createDisk() {
+    if (!disk_) return;
+    DriverDisk disk(*disk_, view());
+    disk.create({[this] {
+                     takeDescriptorBoxes();
+                     return IdTexts{data_.descriptors.vid, data_.descriptors.pid};
+                 },
+                 [this] { showDescriptors(); }, [this] { exitAction(); }});
+}
+
+void StationDialog::changeDescriptors() {
+    takeDescriptorBoxes();
     if (!login::runLogin(view(), login_).passed()) return;
     DescriptorInputsDialog inputs(descriptorFile_, ports_.strings);
     if (view().runChild(IDD_REV_C_INPUTS, inputs) != ui::kIdOk) return;

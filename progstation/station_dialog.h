@@ -16,6 +16,7 @@
 #include "common/ui/dialog_logic.h"
 #include "progstation/address_plan.h"
 #include "progstation/descriptor_inputs.h"
+#include "progstation/driver_disk.h"
 #include "progstation/programming_cycle.h"
 #include "progstation/station_ports.h"
 
@@ -27,8 +28,10 @@ inline constexpr std::string_view kProgramName = "ProgStation";
 
 class StationDialog : public ui::DialogLogic, private CycleHost {
 public:
-    StationDialog(StationPorts ports, login::LoginContext login)
-        : ports_(ports), login_(login), descriptorFile_(ports.profiles, ports.files, ports.attributes, ports.system) {}
+    // Without `disk`, "&Create Disk" does nothing.
+    StationDialog(StationPorts ports, login::LoginContext login, std::optional<DriverDiskPorts> disk = std::nullopt)
+        : ports_(ports), login_(login), disk_(disk),
+          descriptorFile_(ports.profiles, ports.files, ports.attributes, ports.system) {}
 
     void onInit() override;
     void onOk() override {}      // Enter does nothing
@@ -57,10 +60,13 @@ private:
     void showAddressList();
     void manualDiagnostics();
     void changeDescriptors();
+    void createDisk();
+    void takeDescriptorBoxes();
     void enableWorkControls(bool on);
 
     StationPorts ports_;
     login::LoginContext login_;
+    std::optional<DriverDiskPorts> disk_;
     DescriptorFile descriptorFile_;
     std::optional<settings::SettingsStore> store_;
     std::optional<AddressPlan> plan_;

@@ -19,6 +19,7 @@
 #include "tests/fakes/fake_password_files.h"
 #include "tests/fakes/rc_file.h"
 #include "tests/support/test_support.h"
+#include "tests/unit/progstation/station_fixture.h"
 
 namespace lt::test {
 namespace {
@@ -540,6 +541,54 @@ TEST_F(InfRewriting, clearsTheReadOnlyAttributeOfTheCopy) {
 
 TEST_F(InfRewriting, anInfThatCannotBeWrittenFailsAtTheFirstStep) {
     EXPECT_FALSE(progstation::rewriteInf(profiles, attributes, files, dir.file("missing/netkoru.inf"), "8207", "6514"));
+}
+
+// ---- The button of the station's main dialog.
+
+struct StationDisk : StationTest {
+    FakeDrive disk;
+    std::vector<std::string> infLog;
+    FakeInfProfiles inf;
+
+    void startWithDisk() {
+        inf.log = &infLog;
+        for (std::string_view file : progstation::kPackageFiles)
+            disk.files["C:\\UsbMac" + std::string(file)] = std::string(file.substr(1));
+        station.emplace(ports(), login::LoginContext{loginState, passwordStore, loginTexts, login::kStationLogin},
+                        progstation::DriverDiskPorts{inf, system, attributes, disk, disk, disk, strings});
+        view.emplace(rc, IDD_PROGSTATION);
+        view->open(*station);
+        view->messages().clear();  // the start-up's
+    }
+};
+
+TEST_F(StationDisk, createDiskUsesTheIdsInTheDialogAndClosesTheStationLikeExit) {
+    startWithDisk();
+    view->control(IDC_VID).text = "1A2B";
+    view->control(IDC_PID).text = "3C4D";
+    view->click(IDC_CREATE_DISK);
+    EXPECT_EQ(disk.log.at(1), "browse C:\\Drv_Disk_1A2B_3C4D");
+    EXPECT_TRUE(std::count(infLog.begin(), infLog.end(),
+                           "write C:\\Drv_Disk_1A2B_3C4D\\netkoru.inf [KorUsbEth] DeviceID=USB\\VID_1A2B&PID_3C4D"));
+    EXPECT_EQ(disk.log.back(), "open C:\\Drv_Disk_1A2B_3C4D");
+    EXPECT_TRUE(view->ended());
+    EXPECT_EQ(eprom("DIAGNOSTICSMODE", "AUTO"), "0");
+}
+
+TEST_F(StationDisk, theStationStaysOpenWhenTheDiskCannotBeMade) {
+    disk.folders.erase("C:\\UsbMac");
+    startWithDisk();
+    view->click(IDC_CREATE_DISK);
+    EXPECT_EQ(messageTexts(), std::vector<std::string>{text(IDS_CHECK_DRIVER_INSTALLED)});
+    EXPECT_FALSE(view->ended());
+
+    disk.folders.insert("C:\\UsbMac");
+    disk.failingCopies = {"C:\\Drv_Disk_8207_6514\\Setup.exe"};
+    view->messages().clear();
+    view->click(IDC_CREATE_DISK);
+    EXPECT_EQ(messageTexts(), std::vector<std::string>{"Failed To Create Driver Disk"});
+    EXPECT_FALSE(view->ended());
+    exit();
 }
 
 }  // namespace

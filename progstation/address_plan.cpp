@@ -36,6 +36,10 @@ RestoredInputs AddressPlan::restoreInputs(bool atStartUp) {
         store_.writeText(keys::InitialDevCount, "");
         store_.writeText(keys::PreviousDevCount, "");
     }
+    // A range whose last lot was recorded but not yet completed (the station was stopped in
+    // between) is completed now. Left as it is, the boxes would offer the range's start with
+    // a count not above the count programmed, and Start would open the same range again.
+    if (atStartUp && rangeComplete()) completeRange();
     RestoredInputs in;
     in.startAddress = store_.readAddressTexts(AddressRecord::Initial, kStation);
     in.countText = store_.readText(keys::InitialDevCount, kStation);
@@ -61,10 +65,14 @@ bool AddressPlan::decideRange(const AddressTexts& startBoxes, uint32_t deviceCou
 
 void AddressPlan::recordRange(const AddressTexts& startBoxes, uint32_t deviceCount, bool overwrite,
                               bool autoDiagnostics) {
-    store_.writeAddressTexts(AddressRecord::Initial, startBoxes);
-    store_.writeCount(keys::InitialDevCount, deviceCount);
-    store_.writeFlag(keys::OverwriteFlag, overwrite);
-    store_.writeFlag(keys::DiagnosticsMode, autoDiagnostics);
+    // One change of the file: a station stopped halfway never leaves a start address with
+    // only some of its bytes new.
+    settings::SettingsChange change;
+    change.addressTexts(AddressRecord::Initial, startBoxes);
+    change.count(keys::InitialDevCount, deviceCount);
+    change.flag(keys::OverwriteFlag, overwrite);
+    change.flag(keys::DiagnosticsMode, autoDiagnostics);
+    store_.apply(change);
 }
 
 adapter::MacAddress AddressPlan::fillRequestAddresses(bool newRange, const AddressTexts& startBoxes,
@@ -94,9 +102,15 @@ adapter::MacAddress AddressPlan::fillRequestAddresses(bool newRange, const Addre
 void AddressPlan::recordLot(const adapter::ProgramReply& reply, const adapter::ProgramRequest& request) {
     if (reply.count == 0) return;
     const uint32_t cumulative = reply.count + request.previousCount;
-    store_.writeAddress(AddressRecord::Previous, reply.lastAddress);
-    store_.writeCount(keys::PreviousDevCount, cumulative);
-    store_.writeNextAddress(reply.lastAddress);
+    // The last address, the count and the next address change together or not at all: a
+    // station stopped between two of these writes would otherwise continue the range from a
+    // last address that does not belong to its count (or offer a stale first free address),
+    // and hand out addresses of this lot again.
+    settings::SettingsChange change;
+    change.address(AddressRecord::Previous, reply.lastAddress);
+    change.count(keys::PreviousDevCount, cumulative);
+    change.address(AddressRecord::Next, adapter::stepAddress(reply.lastAddress));
+    store_.apply(change);
 }
 
 bool AddressPlan::rangeComplete() {
@@ -106,8 +120,12 @@ bool AddressPlan::rangeComplete() {
 }
 
 void AddressPlan::completeRange() {
-    store_.writeText(keys::InitialDevCount, "");
-    store_.writeText(keys::PreviousDevCount, "");
+    // Both counts at once: with only the declared count emptied, the boxes would offer the
+    // range's start again with the count already programmed behind it.
+    settings::SettingsChange change;
+    change.text(keys::InitialDevCount, "");
+    change.text(keys::PreviousDevCount, "");
+    store_.apply(change);
 }
 
 bool AddressPlan::vendorPartCheck(const adapter::MacAddress& start, std::span<const uint8_t> addresses,

@@ -55,4 +55,21 @@ bool ProfileFilesWin32::writeSection(const std::string& path, std::string_view s
     return WritePrivateProfileSectionA(text(section).c_str(), list.c_str(), path.c_str()) != FALSE;
 }
 
+bool ProfileFilesWin32::writeStrings(const std::string& path, std::span<const settings::ProfileWrite> writes) {
+    const std::string copy = path + ".new";
+    SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(copy.c_str());  // what an interrupted change may have left
+    if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES && !CopyFileA(path.c_str(), copy.c_str(), FALSE))
+        return false;
+    bool ok = true;
+    for (const settings::ProfileWrite& w : writes)
+        ok = ok && WritePrivateProfileStringA(text(w.section).c_str(), text(w.key).c_str(), text(w.value).c_str(),
+                                              copy.c_str()) != FALSE;
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, copy.c_str());  // the API's cache goes to the file
+    if (ok && GetFileAttributesA(copy.c_str()) == INVALID_FILE_ATTRIBUTES) return true;  // nothing to write
+    if (ok) ok = MoveFileExA(copy.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    if (!ok) DeleteFileA(copy.c_str());
+    return ok;
+}
+
 }  // namespace lt::win32

@@ -17,6 +17,8 @@ public:
     bool deleteSection(const std::string& path, std::string_view section) override;
     bool writeSection(const std::string& path, std::string_view section,
                       std::span<const std::string> lines) override;
+    // The writes go to a copy beside the file, which then replaces it in one move.
+    bool writeStrings(const std::string& path, std::span<const settings::ProfileWrite> writes) override;
 };
 
 }  // namespace lt::win32

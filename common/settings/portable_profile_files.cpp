@@ -343,6 +343,18 @@ bool PortableProfileFiles::writeString(const std::string& path, std::string_view
     return saveBytes(path, serialise(profile));
 }
 
+bool PortableProfileFiles::writeStrings(const std::string& path, std::span<const ProfileWrite> writes) {
+    Profile profile;
+    if (!loadForChange(path, profile)) return false;
+    bool changed = false;
+    for (const ProfileWrite& w : writes) {
+        Entry& entry = entryToSet(profile, cString(w.section), cString(w.key), false);
+        changed = setValue(entry, cString(w.value)) || changed;
+    }
+    if (!changed) return true;
+    return saveBytes(path, serialise(profile));  // beside the file, then renamed over it
+}
+
 bool PortableProfileFiles::deleteKey(const std::string& path, std::string_view section, std::string_view key) {
     Profile profile;
     if (!loadForChange(path, profile)) return false;

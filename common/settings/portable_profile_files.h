@@ -22,6 +22,7 @@ public:
     bool deleteSection(const std::string& path, std::string_view section) override;
     bool writeSection(const std::string& path, std::string_view section,
                       std::span<const std::string> lines) override;
+    bool writeStrings(const std::string& path, std::span<const ProfileWrite> writes) override;
 };
 
 }  // namespace lt::settings

@@ -25,6 +25,13 @@
 
 namespace lt::settings {
 
+// One key to write, for a change of several keys at once.
+struct ProfileWrite {
+    std::string section;
+    std::string key;
+    std::string value;
+};
+
 class ProfileFiles {
 public:
     virtual ~ProfileFiles() = default;
@@ -45,6 +52,15 @@ public:
     // WritePrivateProfileSectionA: replaces the section's lines ("key=value" or any text).
     virtual bool writeSection(const std::string& path, std::string_view section,
                               std::span<const std::string> lines) = 0;
+    // Several writes as one change of the file: the file gives way to its new content in one
+    // step, so a program stopped halfway leaves the old file whole, never some of the keys.
+    // The new content is what the writes one by one would give. The implementations for real
+    // files do this; a port that only passes writes on (a test's recorder) may write one by one.
+    virtual bool writeStrings(const std::string& path, std::span<const ProfileWrite> writes) {
+        bool ok = true;
+        for (const ProfileWrite& w : writes) ok = writeString(path, w.section, w.key, w.value) && ok;
+        return ok;
+    }
 };
 
 }  // namespace lt::settings

@@ -58,11 +58,38 @@ uint32_t SettingsStore::readNumber(const SettingKey& key, Reader reader) {
     return 0;
 }
 
+namespace {
+// A line break would end the entry and start another one in the file (the profile API
+// writes it as it stands), so a value is cut at its first CR or LF.
+std::string_view oneLine(std::string_view value) { return value.substr(0, value.find_first_of("\r\n")); }
+}  // namespace
+
 bool SettingsStore::writeText(const SettingKey& key, std::string_view value) {
-    // A line break would end the entry and start another one in the file (the profile
-    // API writes it as it stands), so a value is cut at its first CR or LF.
-    value = value.substr(0, value.find_first_of("\r\n"));
-    return profiles_.writeString(path(key.file), key.writtenSection, key.key, value);
+    return profiles_.writeString(path(key.file), key.writtenSection, key.key, oneLine(value));
+}
+
+void SettingsChange::text(const SettingKey& key, std::string_view value) {
+    if (file_ && *file_ != key.file) mixed_ = true;
+    file_ = key.file;
+    writes_.push_back({std::string(key.writtenSection), std::string(key.key), std::string(oneLine(value))});
+}
+
+void SettingsChange::count(const SettingKey& key, uint32_t value) { text(key, formatCount(value)); }
+
+void SettingsChange::addressTexts(AddressRecord record, const AddressTexts& texts) {
+    const auto& keys = addressKeys(record);
+    for (std::size_t i = 0; i < keys.size(); ++i) text(keys[i], texts[i]);
+}
+
+void SettingsChange::address(AddressRecord record, const adapter::MacAddress& address) {
+    const auto& keys = addressKeys(record);
+    for (std::size_t i = 0; i < keys.size(); ++i) text(keys[i], formatHexByte(address[i]));
+}
+
+bool SettingsStore::apply(const SettingsChange& change) {
+    if (change.mixed_) return false;
+    if (!change.file_) return true;
+    return profiles_.writeStrings(path(*change.file_), change.writes_);
 }
 
 bool SettingsStore::writeFlag(const SettingKey& key, bool on) { return writeText(key, on ? "1" : "0"); }

@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lt::settings {
 
@@ -56,6 +57,24 @@ struct DiagnosticSettings {
     friend bool operator==(const DiagnosticSettings&, const DiagnosticSettings&) = default;
 };
 
+// Several keys of one file, written as one change: a program stopped halfway leaves the file
+// with all of them or none (ProfileFiles::writeStrings). The records of a lot and of a range
+// are written so, because a mix of old and new keys could hand out an address again.
+class SettingsChange {
+public:
+    void text(const SettingKey& key, std::string_view value);
+    void flag(const SettingKey& key, bool on) { text(key, on ? "1" : "0"); }
+    void count(const SettingKey& key, uint32_t value);
+    void addressTexts(AddressRecord record, const AddressTexts& texts);
+    void address(AddressRecord record, const adapter::MacAddress& address);  // "%02x" each
+
+private:
+    friend class SettingsStore;
+    std::optional<SettingsFile> file_;
+    bool mixed_ = false;  // keys of more than one file: refused
+    std::vector<ProfileWrite> writes_;
+};
+
 class SettingsStore {
 public:
     SettingsStore(ProfileFiles& profiles, platform::FileLookup& files, SettingsPaths paths);
@@ -89,6 +108,9 @@ public:
     bool writeAddressTexts(AddressRecord record, const AddressTexts& texts);
     bool writeAddress(AddressRecord record, const adapter::MacAddress& address);  // "%02x" each
     bool clearAddress(AddressRecord record);  // the empty string to all six keys
+    // Writes every key of `change` as one change of its file. A change with keys of more
+    // than one file writes nothing and gives false.
+    bool apply(const SettingsChange& change);
 
     // Whether a last address is recorded. ProgStation: EpromData.ini exists and
     // PREVIOUSMACADDR BYTE1 is not empty. SetupEditor (and EthTester, which never asks):

@@ -188,3 +188,112 @@ TEST(VendorPartCheck, needsAtLeastOneAddressAndTheStartsVendorPartInEveryOne) {
     EXPECT_FALSE(AddressPlan::vendorPartCheck(startAddress, good, 0));
     EXPECT_FALSE(AddressPlan::vendorPartCheck(startAddress, std::span<const uint8_t>(good, 6), 2));  // short buffer
 }
+
+namespace {
+
+// Profile files on which the station is "killed" after `allowed` changes of a file: every
+// later write is lost, as if the program had ended there.
+struct KilledProfiles : lt::settings::ProfileFiles {
+    lt::settings::PortableProfileFiles files;
+    int allowed = 1 << 30;
+    int changes = 0;
+
+    bool alive() { return changes++ < allowed; }
+    std::string readString(const std::string& p, std::string_view s, std::string_view k, std::string_view d,
+                           std::size_t n) override {
+        return files.readString(p, s, k, d, n);
+    }
+    uint32_t readInt(const std::string& p, std::string_view s, std::string_view k, int32_t d) override {
+        return files.readInt(p, s, k, d);
+    }
+    bool writeString(const std::string& p, std::string_view s, std::string_view k, std::string_view v) override {
+        return alive() && files.writeString(p, s, k, v);
+    }
+    bool deleteKey(const std::string& p, std::string_view s, std::string_view k) override {
+        return alive() && files.deleteKey(p, s, k);
+    }
+    bool deleteSection(const std::string& p, std::string_view s) override { return alive() && files.deleteSection(p, s); }
+    bool writeSection(const std::string& p, std::string_view s, std::span<const std::string> l) override {
+        return alive() && files.writeSection(p, s, l);
+    }
+    bool writeStrings(const std::string& p, std::span<const lt::settings::ProfileWrite> w) override {
+        return alive() && files.writeStrings(p, w);
+    }
+};
+
+struct Station {
+    KilledProfiles& profiles;
+    lt::platform::PortableFileLookup lookup;
+    lt::settings::SettingsStore store;
+    AddressPlan plan{store};
+    Station(KilledProfiles& p, const std::string& windows)
+        : profiles(p), store(p, lookup, lt::settings::settingsPathsIn(windows)) {}
+
+    // One press with the boxes the station shows, `found` adapters programmed; returns the
+    // addresses the driver gave them. The range completes at once when its count is reached.
+    std::vector<MacAddress> press(const AddressTexts& boxes, uint32_t count, uint32_t found) {
+        const bool newRange = plan.decideRange(boxes, count);
+        plan.recordRange(boxes, count, false, false);
+        ProgramRequest request;
+        const MacAddress first = plan.fillRequestAddresses(newRange, boxes, count, false, request);
+        std::vector<MacAddress> given;
+        for (uint32_t i = 0; i < found; ++i) given.push_back(lt::adapter::stepAddress(first, i));
+        ProgramReply reply;
+        reply.count = found;
+        reply.lastAddress = given.back();
+        plan.recordLot(reply, request);
+        if (plan.rangeComplete()) plan.completeRange();
+        return given;
+    }
+};
+
+}  // namespace
+
+TEST(AddressPlanCrash, aStationStoppedAtAnyWriteOfALotHandsOutNoRecordedAddressAgain) {
+    const AddressTexts start{"00", "1B", "4E", "7A", "01", "00"};
+    // A range of 10 in lots of 4, 4 and 2; the station is stopped during the lot `stopped`
+    // after `allowed` changes of the file, restarted on the files as left, and the operator
+    // presses again with what the station shows (the same adapters, not yet recorded).
+    // A press changes the file at most three times: the range, the lot, and the counts
+    // when the range completes.
+    for (int stopped = 0; stopped < 3; ++stopped) {
+        for (int allowed = 0; allowed <= 3; ++allowed) {
+            SCOPED_TRACE("lot " + std::to_string(stopped + 1) + ", stopped after " + std::to_string(allowed));
+            lt::test::TempDir windows;
+            KilledProfiles profiles;
+            std::vector<MacAddress> handedOut;  // addresses of recorded lots, in order
+            const uint32_t lots[] = {4, 4, 2};
+            for (int lot = 0; lot < 3; ++lot) {
+                Station station(profiles, windows.path().string());
+                const RestoredInputs in = station.plan.restoreInputs(true);
+                const AddressTexts boxes = lot == 0 ? start : in.startAddress;
+                const uint32_t count = lot == 0 ? 10 : in.deviceCount;
+                profiles.changes = 0;
+                profiles.allowed = lot == stopped ? allowed : 1 << 30;
+                std::vector<MacAddress> given = station.press(boxes, count, lots[lot]);
+                if (lot == stopped && allowed < 2) {  // the lot's record did not land
+                    // Restart and press again on the same adapters: they get the same addresses.
+                    profiles.allowed = 1 << 30;
+                    Station again(profiles, windows.path().string());
+                    const RestoredInputs retry = again.plan.restoreInputs(true);
+                    ASSERT_EQ(retry.startAddress, lot == 0 ? AddressTexts{} : start);
+                    const std::vector<MacAddress> second =
+                        again.press(lot == 0 ? start : retry.startAddress, lot == 0 ? 10 : retry.deviceCount,
+                                    lots[lot]);
+                    EXPECT_EQ(second, given) << "a retried lot must receive the same addresses";
+                    given = second;
+                }
+                handedOut.insert(handedOut.end(), given.begin(), given.end());
+            }
+            ASSERT_EQ(handedOut.size(), 10u);
+            for (uint32_t i = 0; i < 10; ++i)
+                EXPECT_EQ(handedOut[i], lt::adapter::stepAddress(MacAddress{0x00, 0x1b, 0x4e, 0x7a, 0x01, 0x00}, i));
+            // The range completed: the next start offers the first free address.
+            profiles.allowed = 1 << 30;
+            Station after(profiles, windows.path().string());
+            const RestoredInputs in = after.plan.restoreInputs(true);
+            EXPECT_EQ(in.startAddress, (AddressTexts{"00", "1b", "4e", "7a", "01", "0a"}));
+            EXPECT_EQ(in.countText, "");
+        }
+    }
+}

@@ -415,3 +415,28 @@ TEST(SystemPathsWin32, givesTheWindowsAndCurrentDirectoriesAndRejectsThisSystem)
     ASSERT_TRUE(paths.has_value());
     EXPECT_EQ(paths->epromData, *windows + "\\EpromData.ini");
 }
+
+TEST(ProfileAgreement, writesMadeAsOneChangeGiveTheBytesOfTheWritesOneByOne) {
+    lt::win32::ProfileFilesWin32 api;
+    PortableProfileFiles portable;
+    const std::vector<ProfileWrite> writes = {{"PREVIOUSMACADDR", "BYTE1", "00"}, {"PREVIOUSMACADDR", "BYTE6", "07"},
+                                              {"PREVIOUSDEVCOUNT", "COUNT", "8"}, {"NEXTMACADDR", "BYTE6", "08"},
+                                              {"previousmacaddr", "byte6", "09"}, {"EMPTY", "KEY", ""}};
+    const std::optional<std::string> initials[] = {
+        std::nullopt, "[PREVIOUSMACADDR]\r\nBYTE1=00\r\nBYTE6=03\r\n; a comment\r\n[OTHER]\r\nK=V\r\n"};
+    for (const auto& initial : initials) {
+        SCOPED_TRACE(initial ? "existing file" : "no file");
+        lt::test::TempDir dir;
+        const std::string oneByOne = dir.file("one.ini"), apiChange = dir.file("api.ini"),
+                          portableChange = dir.file("portable.ini");
+        if (initial)
+            for (const auto& p : {oneByOne, apiChange, portableChange}) putBytes(p, *initial);
+        for (const ProfileWrite& w : writes) api.writeString(oneByOne, w.section, w.key, w.value);
+        EXPECT_TRUE(api.writeStrings(apiChange, writes));
+        EXPECT_TRUE(portable.writeStrings(portableChange, writes));
+        EXPECT_EQ(printable(fileBytes(apiChange)), printable(fileBytes(oneByOne)));
+        EXPECT_EQ(printable(fileBytes(portableChange)), printable(fileBytes(oneByOne)));
+        EXPECT_FALSE(std::filesystem::exists(apiChange + ".new"));
+        EXPECT_EQ(api.readString(apiChange, "PREVIOUSMACADDR", "BYTE6", "", 10), "09");
+    }
+}

@@ -9,3 +9,9 @@ target_compile_definitions(test_progstation_disk PRIVATE
   LT_USBMAC_DIR="${CMAKE_BINARY_DIR}/UsbMac")
 add_dependencies(test_progstation_disk ProgStation standin_Setup standin_MacUnInstall)
 target_link_libraries(test_progstation_disk PRIVATE shell32)
+
+# The Win32 ports of the driver disk on their own.
+lt_wine_test(test_driver_disk_ports
+  SOURCES driver_disk_ports_test.cpp
+  LIBS lt_win32 lt_wine_driver
+  TIMEOUT 60)

@@ -1,0 +1,328 @@
+// random_sessions_test.cpp: thousands of random operator steps at the station (the real dialog logic on the fake view, real record files, the bench), checking after each step that no address is handed out twice.
+//
+// Steps: presses of Start on lots of random size (now and then 127 adapters, now and then
+// more than the range has left), new ranges typed with random start and count, the same
+// adapters pressed again or a fresh lot plugged, random bench faults (descriptor and vendor
+// read-back, conflicts, failing requests), random answers at the prompts, station restarts,
+// and the settings editor's Save and Clear of the last address.
+// Invariants after every step:
+// - the records parse (every address byte two hexadecimal digits, counts decimal);
+// - a recorded lot's adapters hold consecutive addresses ending at the recorded last address;
+// - a lot continuing a range starts right after the range's last recorded address;
+// - the first lot of a new range starts at the range's start address;
+// - no address of a recorded lot was handed out before, unless the operator reopened it (a
+//   range typed over handed-out addresses, or the editor's Save or Clear during the range):
+//   those are counted;
+// - a range whose count is reached is complete (both count records empty).
+// A failure prints the seed and the steps up to it. LT_TRUST_SEED and LT_TRUST_STEPS choose
+// another seed and length (scripts or a developer: the long run); CI runs the fixed budget.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <sstream>
+
+#include "bench/bench_file.h"
+#include "common/adapter/mac_address.h"
+#include "tests/unit/progstation/station_fixture.h"
+
+using namespace lt;
+using namespace lt::test;
+using adapter::MacAddress;
+
+namespace {
+
+using Texts = std::array<std::string, 6>;
+
+uint64_t number(const MacAddress& a) {
+    uint64_t n = 0;
+    for (uint8_t b : a) n = n << 8 | b;
+    return n;
+}
+
+std::string hex2(unsigned v) {
+    char t[3];
+    std::snprintf(t, sizeof t, "%02X", v & 0xFF);
+    return t;
+}
+
+Texts textsOf(uint64_t n) {
+    Texts t;
+    for (int i = 5; i >= 0; --i, n >>= 8) t[i] = hex2(unsigned(n & 0xFF));
+    return t;
+}
+
+std::optional<uint64_t> parseRecord(const Texts& t) {
+    uint64_t n = 0;
+    for (const auto& byte : t) {
+        if (byte.size() != 2 || !std::isxdigit(uint8_t(byte[0])) || !std::isxdigit(uint8_t(byte[1]))) return std::nullopt;
+        n = n << 8 | std::stoul(byte, nullptr, 16);
+    }
+    return n;
+}
+
+constexpr uint64_t kVendor = 0x001B4E000000ull;
+constexpr uint64_t kWindow = 0x2000;  // new ranges start in a small window, so they meet old ones
+
+struct Session : StationTest {
+    std::mt19937 random;
+    std::vector<std::string> steps;
+    std::map<uint64_t, std::size_t> handedOut;  // address -> the step that recorded it
+    bool reopened = false;                      // the current range may repeat handed-out addresses
+    int repeats = 0;                            // addresses handed out again by the operator's choice
+    int recordedLots = 0;
+    int adapters = 0;
+
+    explicit Session(uint32_t seed) : random(seed) {
+        stationOptions(0, 0, 0);
+        installPackage();
+    }
+    void TestBody() override {}  // the fixture is used as a plain object here
+
+    int pick(int from, int to) { return std::uniform_int_distribution<int>(from, to)(random); }
+    bool chance(int percent) { return pick(1, 100) <= percent; }
+    void note(const std::string& s) { steps.push_back(s); }
+
+    std::string failure(const std::string& what) {
+        std::ostringstream out;
+        out << what << "\nsteps so far:\n";
+        for (std::size_t i = 0; i < steps.size(); ++i) out << "  " << i + 1 << ". " << steps[i] << "\n";
+        return out.str();
+    }
+
+    std::vector<MacAddress> benchAddresses() {
+        bench::Bench b;
+        std::string problem;
+        EXPECT_EQ(bench::readBenchFile(benchPath, b, problem), bench::BenchFileStatus::ok) << problem;
+        std::vector<MacAddress> out;
+        for (const auto& a : b.adapters) out.push_back(bench::adapterAddress(a));
+        return out;
+    }
+
+    std::optional<uint64_t> recorded(const std::string& section) {
+        Texts t = epromAddress(section);
+        if (t[0] == "<missing>") return std::nullopt;
+        return parseRecord(t);
+    }
+
+    // Checks the records parse; returns false (after a test failure) when they do not.
+    bool recordsParse() {
+        for (const char* section : {"INITIALMACADDR", "PREVIOUSMACADDR", "NEXTMACADDR"}) {
+            const Texts t = epromAddress(section);
+            const bool absent = t[0] == "<missing>" || t[0].empty();
+            if (!absent && !parseRecord(t)) {
+                ADD_FAILURE() << failure(std::string("unreadable ") + section);
+                return false;
+            }
+        }
+        for (const char* section : {"INITIALDEVCOUNT", "PREVIOUSDEVCOUNT"}) {
+            const std::string c = eprom(section);
+            if (c != "<missing>" && c.find_first_not_of("0123456789") != std::string::npos) {
+                ADD_FAILURE() << failure(std::string("unreadable ") + section + " \"" + c + "\"");
+                return false;
+            }
+        }
+        return true;
+    }
+
+    void restart() {
+        view.reset();
+        station.reset();
+        start();
+    }
+
+    // One press with whatever the step chose; returns false when an invariant broke.
+    bool press() {
+        std::ostringstream step;
+        // The adapters: the same ones again (a retry) or a fresh lot.
+        if (adapters == 0 || chance(70)) {
+            adapters = chance(3) ? 127 : pick(1, 6);
+            bench({"create", std::to_string(adapters)});
+            step << "fresh lot of " << adapters;
+        } else {
+            step << "same " << adapters << " adapters";
+        }
+        bench({"set", "all", "badstring=0", "badvendor=0"});
+        bench({"driver", "fail=0", "programfail=0", "openfail=0"});
+
+        // The inputs: as the station restored them, or a range typed anew.
+        const uint64_t before = recorded("PREVIOUSMACADDR").value_or(0);
+        const std::string countBefore = eprom("PREVIOUSDEVCOUNT");
+        const std::string declaredBefore = eprom("INITIALDEVCOUNT");
+        uint64_t typedStart = 0;
+        int typedCount = 0;
+        if (view->text(IDC_DEVICE_COUNT).empty() || chance(15)) {
+            const bool sameStart = chance(10) && recorded("INITIALMACADDR");
+            typedStart = sameStart ? *recorded("INITIALMACADDR") : kVendor + uint64_t(pick(0, int(kWindow) - 1));
+            typedCount = chance(5) ? pick(1, 2) : pick(1, 400);
+            setStart(textsOf(typedStart));
+            view->setText(IDC_DEVICE_COUNT, std::to_string(typedCount));
+            step << ", range typed " << textsOf(typedStart)[3] << textsOf(typedStart)[4] << textsOf(typedStart)[5]
+                 << " count " << typedCount;
+        }
+        // A fault of the bench.
+        switch (chance(35) ? pick(1, 6) : 0) {
+            case 1: bench({"set", std::to_string(pick(1, adapters)), "badstring=1"}); step << ", bad string"; break;
+            case 2: bench({"set", std::to_string(pick(1, adapters)), "badvendor=1"}); step << ", bad vendor"; break;
+            case 3: bench({"driver", "programfail=1"}); step << ", programming fails"; break;
+            case 4: {
+                const int k = pick(1, adapters);
+                bench({"driver", "fail=IOCTL_READ_EEPROM:" + std::to_string(k)});
+                step << ", read-back " << k << " fails";
+                break;
+            }
+            case 5: bench({"driver", "fail=IOCTL_GET_MAC_ADDRESSES:1"}); step << ", address read fails"; break;
+            case 6: {
+                // An adapter already holding an address (one handed out, or any of the window).
+                uint64_t a = kVendor + uint64_t(pick(0, int(kWindow) - 1));
+                if (!handedOut.empty() && chance(50)) {
+                    auto it = handedOut.begin();
+                    std::advance(it, pick(0, int(handedOut.size()) - 1));
+                    a = it->first;
+                }
+                const Texts t = textsOf(a);
+                bench({"set", std::to_string(pick(1, adapters)),
+                       "mac=" + t[0] + "-" + t[1] + "-" + t[2] + "-" + t[3] + "-" + t[4] + "-" + t[5]});
+                step << ", conflicting address";
+                break;
+            }
+            default: break;
+        }
+        // The station continues its range when the start boxes hold the recorded start
+        // address and the count is above the count programmed so far.
+        const uint64_t programmedBefore = std::strtoull(countBefore.c_str(), nullptr, 10);
+        const bool continuing = countBefore != "<missing>" && programmedBefore != 0 &&
+                                startBoxes() == epromAddress("INITIALMACADDR") &&
+                                std::strtoull(view->text(IDC_DEVICE_COUNT).c_str(), nullptr, 10) > programmedBefore;
+        // Random answers at the prompts (a prompt not answered takes its first button).
+        for (int i = 0; i < 2; ++i) {
+            const ui::Answer answers[] = {ui::Answer::Abort, ui::Answer::Retry, ui::Answer::Ignore, ui::Answer::Ok,
+                                          ui::Answer::Cancel};
+            view->answerNext(answers[pick(0, 4)]);
+        }
+        view->messages().clear();
+        view->click(IDC_START);
+        view->session().answers.clear();
+        step << " -> " << (view->ended() ? "closed" : view->text(IDC_STATUS).substr(0, 40));
+        note(step.str());
+
+        if (device.live != 0) {
+            ADD_FAILURE() << failure("a handle was left open");
+            return false;
+        }
+        if (!recordsParse()) return false;
+
+        // Was a lot recorded?
+        const uint64_t after = recorded("PREVIOUSMACADDR").value_or(0);
+        const bool lotRecorded = after != before || eprom("PREVIOUSDEVCOUNT") != countBefore;
+        if (!lotRecorded) return true;
+
+        const std::vector<MacAddress> lot = benchAddresses();
+        ++recordedLots;
+        if (!continuing) {
+            // A new range starts at its start address, and reopens addresses when it covers
+            // any handed out already (the operator typed it so).
+            const auto start = recorded("INITIALMACADDR");
+            if (!start || number(lot.front()) != *start) {
+                ADD_FAILURE() << failure("the first lot of a new range does not start at the range's start");
+                return false;
+            }
+            const std::string declared = eprom("INITIALDEVCOUNT");
+            const uint64_t count = std::max<uint64_t>(lot.size(), std::strtoull(declared.c_str(), nullptr, 10));
+            auto it = handedOut.lower_bound(*start);
+            reopened = it != handedOut.end() && it->first < *start + count;
+        }
+        for (std::size_t i = 0; i < lot.size(); ++i) {
+            if (number(lot[i]) != after - (lot.size() - 1 - i)) {
+                ADD_FAILURE() << failure("adapter " + std::to_string(i + 1) +
+                                         " does not hold the address the records say");
+                return false;
+            }
+        }
+        // A continued range goes on right after its last address (unless the editor moved it).
+        if (continuing && !reopened && number(lot.front()) != before + 1) {
+            ADD_FAILURE() << failure("the lot starting at " + textsOf(number(lot.front()))[5] + " (" +
+                                     std::to_string(lot.size()) + " adapters) does not continue its range after " +
+                                     textsOf(before)[4] + textsOf(before)[5] + " (count " + countBefore + ")");
+            return false;
+        }
+        for (const MacAddress& a : lot) {
+            const auto [it, fresh] = handedOut.emplace(number(a), steps.size());
+            if (fresh) continue;
+            if (!reopened) {
+                ADD_FAILURE() << failure("address " + std::to_string(number(a) - kVendor) +
+                                         " handed out again (first at step " + std::to_string(it->second) + ")");
+                return false;
+            }
+            ++repeats;
+            it->second = steps.size();
+        }
+        // The range completes when its count is reached.
+        const std::string declared = eprom("INITIALDEVCOUNT");
+        const std::string cumulative = eprom("PREVIOUSDEVCOUNT");
+        if (!declared.empty() && declared != "<missing>" && declared == cumulative) {
+            ADD_FAILURE() << failure("the range reached its count without completing");
+            return false;
+        }
+        (void)declaredBefore;
+        return true;
+    }
+
+    // The settings editor's Save of a last address, or its Clear.
+    void editor() {
+        if (chance(50)) {
+            const Texts t = textsOf(kVendor + uint64_t(pick(0, int(kWindow) - 1)));
+            for (int i = 0; i < 6; ++i) write("EpromData.ini", "PREVIOUSMACADDR", "BYTE" + std::to_string(i + 1), t[i]);
+            note("editor: last address saved as " + t[3] + t[4] + t[5]);
+        } else {
+            for (int i = 0; i < 6; ++i) write("EpromData.ini", "PREVIOUSMACADDR", "BYTE" + std::to_string(i + 1), "");
+            note("editor: last address cleared");
+        }
+        reopened = true;
+    }
+
+    bool step() {
+        if (!view || view->ended()) {
+            restart();
+            note("station started");
+            return true;
+        }
+        const int what = pick(1, 100);
+        if (what <= 8) {
+            restart();
+            note("station restarted");
+            return true;
+        }
+        if (what <= 12) {
+            view->click(IDC_EXIT);
+            editor();
+            return true;
+        }
+        return press();
+    }
+};
+
+uint32_t fromEnvironment(const char* name, uint32_t fallback) {
+    const char* v = std::getenv(name);
+    return v ? uint32_t(std::strtoul(v, nullptr, 10)) : fallback;
+}
+
+}  // namespace
+
+TEST(StationTrust, randomOperatorSessionsNeverHandOutAnAddressTwiceUnlessTheOperatorReopensIt) {
+    const uint32_t seed = fromEnvironment("LT_TRUST_SEED", 20261210);
+    const uint32_t budget = fromEnvironment("LT_TRUST_STEPS", 1000);
+    Session s(seed);
+    std::cout << "seed " << seed << ", " << budget << " steps\n";
+    for (uint32_t i = 0; i < budget; ++i) {
+        if (!s.step()) {
+            std::cout << "seed " << seed << " failed at step " << s.steps.size() << "\n";
+            break;
+        }
+    }
+    std::cout << s.recordedLots << " lots recorded, " << s.handedOut.size() << " addresses handed out, "
+              << s.repeats << " handed out again by the operator's choice\n";
+    EXPECT_GT(s.recordedLots, 0);
+}

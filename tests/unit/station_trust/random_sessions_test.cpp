@@ -313,7 +313,7 @@ uint32_t fromEnvironment(const char* name, uint32_t fallback) {
 
 TEST(StationTrust, randomOperatorSessionsNeverHandOutAnAddressTwiceUnlessTheOperatorReopensIt) {
     const uint32_t seed = fromEnvironment("LT_TRUST_SEED", 20261210);
-    const uint32_t budget = fromEnvironment("LT_TRUST_STEPS", 1000);
+    const uint32_t budget = fromEnvironment("LT_TRUST_STEPS", 500);
     Session s(seed);
     std::cout << "seed " << seed << ", " << budget << " steps\n";
     for (uint32_t i = 0; i < budget; ++i) {

@@ -1,0 +1,185 @@
+// crash_consistency_test.cpp: the station stopped at each write of a lot's records (and between the programming request and the first write), restarted on the files as left, and the lot retried.
+//
+// The stop is modelled at the ports: from the chosen change of a settings file on, no
+// change reaches the disk and the driver answers nothing, as if the process had ended
+// there. A change of several keys at once goes to the disk as one change, as the real
+// profile files make it. Afterwards a new station starts on the files as left and the
+// same adapters are pressed again; no address of a lot recorded before may come out again.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "bench/bench_file.h"
+#include "common/adapter/mac_address.h"
+#include "tests/unit/faults/faulty_device.h"
+#include "tests/unit/progstation/station_fixture.h"
+
+using namespace lt;
+using namespace lt::test;
+using adapter::MacAddress;
+
+namespace {
+
+using Texts = std::array<std::string, 6>;
+
+uint64_t number(const MacAddress& a) {
+    uint64_t n = 0;
+    for (uint8_t b : a) n = n << 8 | b;
+    return n;
+}
+
+// The station's profile files on drive C:, where every change counts and the changes from
+// `stopAt` (from 1) on are lost.
+struct StoppingProfiles : settings::ProfileFiles {
+    explicit StoppingProfiles(const DriveC& d) : drive(d) {}
+    const DriveC& drive;
+    settings::PortableProfileFiles files;
+    int changes = 0;
+    int stopAt = 0;  // 0: never
+    bool stopped() const { return stopAt != 0 && changes >= stopAt; }
+    bool change() {
+        ++changes;
+        return !stopped();
+    }
+
+    std::string readString(const std::string& path, std::string_view section, std::string_view key,
+                           std::string_view defaultValue, std::size_t bufferSize) override {
+        return files.readString(drive.map(path), section, key, defaultValue, bufferSize);
+    }
+    uint32_t readInt(const std::string& path, std::string_view section, std::string_view key,
+                     int32_t defaultValue) override {
+        return files.readInt(drive.map(path), section, key, defaultValue);
+    }
+    bool writeString(const std::string& path, std::string_view section, std::string_view key,
+                     std::string_view value) override {
+        return change() && files.writeString(drive.map(path), section, key, value);
+    }
+    bool writeStrings(const std::string& path, std::span<const settings::ProfileWrite> writes) override {
+        return change() && files.writeStrings(drive.map(path), writes);
+    }
+    bool deleteKey(const std::string& path, std::string_view section, std::string_view key) override {
+        return change() && files.deleteKey(drive.map(path), section, key);
+    }
+    bool deleteSection(const std::string& path, std::string_view section) override {
+        return change() && files.deleteSection(drive.map(path), section);
+    }
+    bool writeSection(const std::string& path, std::string_view section,
+                      std::span<const std::string> lines) override {
+        return change() && files.writeSection(drive.map(path), section, lines);
+    }
+};
+
+// Once the profiles have stopped, the driver is gone too.
+struct StoppingDevice : adapter::ControlDevice {
+    StoppingDevice(adapter::ControlDevice& d, StoppingProfiles& p) : inner(d), profiles(p) {}
+    adapter::ControlDevice& inner;
+    StoppingProfiles& profiles;
+    struct Handle : adapter::ControlHandle {
+        std::unique_ptr<adapter::ControlHandle> handle;
+        StoppingProfiles& profiles;
+        Handle(std::unique_ptr<adapter::ControlHandle> h, StoppingProfiles& p) : handle(std::move(h)), profiles(p) {}
+        bool request(uint32_t code, std::span<const uint8_t> input, std::span<uint8_t> reply,
+                     uint32_t& error) override {
+            if (profiles.stopped()) {
+                error = 31;
+                return false;
+            }
+            return handle->request(code, input, reply, error);
+        }
+    };
+    std::unique_ptr<adapter::ControlHandle> open(uint32_t& error) override {
+        if (profiles.stopped()) {
+            error = 2;
+            return nullptr;
+        }
+        auto h = inner.open(error);
+        return h ? std::make_unique<Handle>(std::move(h), profiles) : nullptr;
+    }
+};
+
+struct CrashConsistency : StationTest {
+    StoppingProfiles stopping{drive};
+    StoppingDevice stoppingDevice{device, stopping};
+
+    CrashConsistency() {
+        stationOptions(0, 0, 0);
+        installPackage();
+    }
+
+    std::vector<MacAddress> benchAddresses() {
+        bench::Bench b;
+        std::string problem;
+        EXPECT_EQ(bench::readBenchFile(benchPath, b, problem), bench::BenchFileStatus::ok) << problem;
+        std::vector<MacAddress> out;
+        for (const auto& a : b.adapters) out.push_back(bench::adapterAddress(a));
+        return out;
+    }
+
+    void startStopping() {
+        station.emplace(progstation::StationPorts{stopping, lookup, attributes, system, pauses, errors, strings,
+                                                  stoppingDevice, registry, launcher},
+                        login::LoginContext{loginState, passwordStore, loginTexts, login::kStationLogin});
+        view.emplace(rc, IDD_PROGSTATION);
+        view->open(*station);
+    }
+
+    void pressStart(const Texts& start, const std::string& count) {
+        setStart(start);
+        view->setText(IDC_DEVICE_COUNT, count);
+        view->answerNext(ui::Answer::Ignore);  // the adapters may hold addresses of the range
+        view->click(IDC_START);
+    }
+};
+
+const Texts kStart{"00", "1B", "4E", "7A", "01", "00"};
+
+}  // namespace
+
+TEST_F(CrashConsistency, aStationStoppedAtAnyWriteOfALotHandsOutNoRecordedAddressAgainAfterItsRestart) {
+    // Lot 1 opens a range of 12 (range records, then the lot's), lot 2 continues it. The
+    // station is stopped at each change of one lot's press in turn, and once after its last.
+    for (int stoppedLot = 1; stoppedLot <= 2; ++stoppedLot) {
+        for (int k = 1;; ++k) {
+            SCOPED_TRACE("lot " + std::to_string(stoppedLot) + " stopped at its change " + std::to_string(k));
+            view.reset();
+            station.reset();
+            std::filesystem::remove(drive.host(windowsFile("EpromData.ini")));
+            stopping.stopAt = 0;
+            startStopping();
+            std::set<uint64_t> recorded;
+            bool lastChangeReached = false;
+            for (int lot = 1; lot <= stoppedLot; ++lot) {
+                bench({"create", "4"});
+                const int before = stopping.changes;
+                if (lot == stoppedLot) stopping.stopAt = before + k;
+                pressStart(kStart, "12");
+                if (lot == stoppedLot) lastChangeReached = stopping.changes - before < k;
+                if (eprom("PREVIOUSDEVCOUNT") == std::to_string(4 * lot)) {
+                    for (const MacAddress& a : benchAddresses()) recorded.insert(number(a));
+                }
+            }
+            const bool stoppedLotRecorded = recorded.size() == std::size_t(4 * stoppedLot);
+
+            // A new station on the files as left; the same adapters pressed again with the
+            // inputs it restores, then a fresh lot.
+            stopping.stopAt = 0;
+            view.reset();
+            station.reset();
+            startStopping();
+            for (int retry = 0; retry < 2; ++retry) {
+                view->messages().clear();
+                view->answerNext(ui::Answer::Ignore);
+                view->click(IDC_START);
+                ASSERT_FALSE(view->ended()) << ::testing::PrintToString(messageTexts());
+                for (const MacAddress& a : benchAddresses()) {
+                    EXPECT_FALSE(recorded.count(number(a)))
+                        << "address " << adapter::formatUpper(a) << " handed out again (the stopped lot "
+                        << (stoppedLotRecorded ? "was" : "was not") << " recorded)";
+                }
+                bench({"create", "4"});
+            }
+            EXPECT_EQ(device.live, 0);
+            if (lastChangeReached) break;
+        }
+    }
+}

@@ -1,6 +1,7 @@
 // driver_disk.cpp: the driver disk's folder choice, package copy and INF rewriting.
 #include "progstation/driver_disk.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -10,7 +11,11 @@
 namespace lt::progstation {
 namespace {
 
-constexpr std::size_t kLongestPackageFile = 17;  // "\MacUnInstall.exe"
+constexpr std::size_t longestPackageFile() {
+    std::size_t longest = 0;
+    for (std::string_view file : kPackageFiles) longest = std::max(longest, file.size());
+    return longest;
+}
 constexpr int kNumberedNames = 99;
 
 char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
@@ -72,7 +77,7 @@ DiskOutcome DriverDisk::create(const DriverDiskHost& host) {
     folderName_ = defaultDiskFolderName(vid, pid);
     // Room for a numbered name and the longest package file in a path buffer; a longer
     // ID text (a damaged Customize.ini) is refused before anything is created.
-    if (package.driveRoot.size() + folderName_.size() + 3 + kLongestPackageFile >= kPathBuffer) return fail();
+    if (package.driveRoot.size() + folderName_.size() + 3 + longestPackageFile() >= kPathBuffer) return fail();
 
     const bool created = createProposedFolder(package.driveRoot);
     const std::string proposed = package.driveRoot + folderName_;

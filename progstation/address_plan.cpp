@@ -64,7 +64,7 @@ bool AddressPlan::decideRange(const AddressTexts& startBoxes, uint32_t deviceCou
 }
 
 void AddressPlan::recordRange(const AddressTexts& startBoxes, uint32_t deviceCount, bool overwrite,
-                              bool autoDiagnostics) {
+                              bool autoDiagnostics, bool newRange) {
     // One change of the file: a station stopped halfway never leaves a start address with
     // only some of its bytes new.
     settings::SettingsChange change;
@@ -72,6 +72,7 @@ void AddressPlan::recordRange(const AddressTexts& startBoxes, uint32_t deviceCou
     change.count(keys::InitialDevCount, deviceCount);
     change.flag(keys::OverwriteFlag, overwrite);
     change.flag(keys::DiagnosticsMode, autoDiagnostics);
+    if (newRange) change.text(keys::PreviousDevCount, "");
     store_.apply(change);
 }
 
@@ -83,6 +84,7 @@ adapter::MacAddress AddressPlan::fillRequestAddresses(bool newRange, const Addre
     if (!newRange) {
         request.previousAddress = store_.readAddress(AddressRecord::Previous, kStation);
         request.previousCount = settings::parseCount(store_.readText(keys::PreviousDevCount, kStation));
+        if (request.previousCount == 0) request.previousAddress = {};  // nothing programmed yet: a new range
     }
     const adapter::MacAddress start = addressFromBoxes(startBoxes);
     eeprom::placeMacAddress(request.image, start);

@@ -47,8 +47,12 @@ public:
 
     // Records the range before programming: the six box texts, the count (in its "%lu"
     // form, so that a count typed as "010" still equals the cumulative count that
-    // completes the range), and the two options.
-    void recordRange(const AddressTexts& startBoxes, uint32_t deviceCount, bool overwrite, bool autoDiagnostics);
+    // completes the range), and the two options. A new range also empties the count
+    // programmed so far: that count belongs to the range it replaces, and left standing it
+    // would let the next press take the new range for a continuation of the old one (after
+    // a first lot that failed) and place its lot behind the old range's last address.
+    void recordRange(const AddressTexts& startBoxes, uint32_t deviceCount, bool overwrite, bool autoDiagnostics,
+                     bool newRange);
 
     // Fills the request's address and count fields, places the start address into the
     // request's image, and returns the lot start address (the address the first adapter

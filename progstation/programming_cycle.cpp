@@ -122,7 +122,7 @@ std::optional<Outcome> ProgrammingCycle::runPress() {
     data_.newRange = plan_.decideRange(startBoxes_, data_.deviceCount);
     host_.enterBusy();
     const bool autoDiagnostics = view_.checked(IDC_AUTO_DIAGNOSTICS);
-    plan_.recordRange(startBoxes_, data_.deviceCount, view_.checked(IDC_OVERWRITE), autoDiagnostics);
+    plan_.recordRange(startBoxes_, data_.deviceCount, view_.checked(IDC_OVERWRITE), autoDiagnostics, data_.newRange);
     if (autoDiagnostics) {
         host_.setStatus(IDS_DIAGNOSIS);
         launchDiagnostics(ports_.system, ports_.launcher, [&] { message(IDS_TESTER_NOT_FOUND, ui::Icon::Stop); });

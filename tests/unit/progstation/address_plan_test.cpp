@@ -36,7 +36,7 @@ struct AddressPlanTest : ::testing::Test {
     // driver numbers it.
     ProgramRequest press(const AddressTexts& boxes, uint32_t count, uint32_t found, MacAddress* lotStart = nullptr) {
         const bool newRange = plan.decideRange(boxes, count);
-        plan.recordRange(boxes, count, false, false);
+        plan.recordRange(boxes, count, false, false, newRange);
         ProgramRequest request;
         const MacAddress first = plan.fillRequestAddresses(newRange, boxes, count, false, request);
         if (lotStart) *lotStart = first;
@@ -117,6 +117,21 @@ TEST_F(AddressPlanTest, aNewRangeFromTheSameStartProgramsFromTheStartAgain) {
     ProgramRequest request = press(start, 4, 4, &lotStart);  // count not above 4: a new range
     EXPECT_EQ(request.previousCount, 0u);
     EXPECT_EQ(lotStart, (MacAddress{0x00, 0x1b, 0x4e, 0x7a, 0x01, 0x00}));
+}
+
+TEST_F(AddressPlanTest, aNewRangeWhoseFirstLotFailedStartsAtItsOwnStartOnTheNextPress) {
+    press(start, 15, 4);  // range A: four addresses recorded
+    // Range B is typed and recorded, then its first lot fails: nothing of the lot is recorded.
+    const AddressTexts b{"00", "1B", "4E", "7A", "05", "00"};
+    ASSERT_TRUE(plan.decideRange(b, 100));
+    plan.recordRange(b, 100, false, false, true);
+    // The next press must program B from its start, not continue behind A's last address.
+    MacAddress lotStart{};
+    ProgramRequest request = press(b, 100, 4, &lotStart);
+    EXPECT_EQ(lotStart, (MacAddress{0x00, 0x1b, 0x4e, 0x7a, 0x05, 0x00}));
+    EXPECT_EQ(request.previousCount, 0u);
+    EXPECT_EQ(request.previousAddress, MacAddress{});
+    EXPECT_EQ(eprom(keys::PreviousDevCount), "4");
 }
 
 TEST_F(AddressPlanTest, aContinuedLotAfterAnAddressEndingInOFStartsAtTen) {
@@ -233,7 +248,7 @@ struct Station {
     // addresses the driver gave them. The range completes at once when its count is reached.
     std::vector<MacAddress> press(const AddressTexts& boxes, uint32_t count, uint32_t found) {
         const bool newRange = plan.decideRange(boxes, count);
-        plan.recordRange(boxes, count, false, false);
+        plan.recordRange(boxes, count, false, false, newRange);
         ProgramRequest request;
         const MacAddress first = plan.fillRequestAddresses(newRange, boxes, count, false, request);
         std::vector<MacAddress> given;

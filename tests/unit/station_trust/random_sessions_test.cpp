@@ -216,7 +216,9 @@ struct Session : StationTest {
 
         // Was a lot recorded?
         const uint64_t after = recorded("PREVIOUSMACADDR").value_or(0);
-        const bool lotRecorded = after != before || eprom("PREVIOUSDEVCOUNT") != countBefore;
+        // (A new range empties the count so far when it is recorded: that is no lot.)
+        const std::string countAfter = eprom("PREVIOUSDEVCOUNT");
+        const bool lotRecorded = after != before || (countAfter != countBefore && !countAfter.empty());
         if (!lotRecorded) return true;
 
         const std::vector<MacAddress> lot = benchAddresses();

@@ -91,25 +91,6 @@ bool uninstallEntryExists() {
     return true;
 }
 
-// A visible top-level dialog of any process (EthTester runs as the station's child).
-HWND anyDialog(const std::string& caption) {
-    struct Search {
-        std::string caption;
-        HWND found;
-    } s{caption, nullptr};
-    EnumWindows(
-        [](HWND hwnd, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            char cls[16] = {}, text[256] = {};
-            GetClassNameA(hwnd, cls, sizeof cls);
-            GetWindowTextA(hwnd, text, sizeof text);
-            if (IsWindowVisible(hwnd) && std::string(cls) == "#32770" && s->caption == text) s->found = hwnd;
-            return s->found ? FALSE : TRUE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
-
 // The file a window's process was started from.
 std::string imageOf(HWND window) {
     DWORD pid = 0;

@@ -22,64 +22,13 @@ constexpr const char* kCaption = "USB-Ethernet Diagnostics & EEPROM Programming 
 std::string pictures;
 int pictureNumber = 0;
 
-// The window as it stands on the screen, as a 24-bit BMP file.
+// The window as it stands on the screen, numbered in the order taken.
 void picture(HWND window, const std::string& name) {
-    if (!window) return;
-    Sleep(150);  // let the window finish painting
-    RECT r{};
-    GetWindowRect(window, &r);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    if (w <= 0 || h <= 0) return;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    SelectObject(memory, old);
-
-    BITMAPINFOHEADER info{};
-    info.biSize = sizeof info;
-    info.biWidth = w;
-    info.biHeight = h;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
-    const DWORD stride = (DWORD(w) * 3 + 3) & ~3u;
-    std::vector<char> pixels(std::size_t(stride) * h);
-    GetDIBits(memory, bitmap, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + DWORD(pixels.size());
     char path[MAX_PATH];
     std::snprintf(path, sizeof path, "%s\\%02d-%s.bmp", pictures.c_str(), ++pictureNumber, name.c_str());
-    if (FILE* f = std::fopen(path, "wb")) {
-        std::fwrite(&file, sizeof file, 1, f);
-        std::fwrite(&info, sizeof info, 1, f);
-        std::fwrite(pixels.data(), 1, pixels.size(), f);
-        std::fclose(f);
-    }
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    saveWindowPicture(window, path);
 }
 
-// A visible top-level dialog of any process with this caption (EthTester runs as the
-// station's child process, not the demo's).
-HWND anyDialog(const std::string& caption) {
-    struct Search { std::string caption; HWND found; } s{caption, nullptr};
-    EnumWindows(
-        [](HWND hwnd, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            char cls[16] = {}, text[256] = {};
-            GetClassNameA(hwnd, cls, sizeof cls);
-            GetWindowTextA(hwnd, text, sizeof text);
-            if (IsWindowVisible(hwnd) && std::string(cls) == "#32770" && s->caption == text) s->found = hwnd;
-            return s->found ? FALSE : TRUE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
 
 void say(const std::string& line) {
     std::printf("station-demo: %s\n", line.c_str());

@@ -45,66 +45,13 @@ void missing(const std::string& what) {
 // The window as it stands on the screen, as a 24-bit BMP file.
 void shot(HWND window, const std::string& name) {
     if (!window) return missing(name);
-    Sleep(300);  // let the window finish painting
-    RECT r{};
-    GetWindowRect(window, &r);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    if (w <= 0 || h <= 0) return missing(name);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    SelectObject(memory, old);
-
-    BITMAPINFOHEADER info{};
-    info.biSize = sizeof info;
-    info.biWidth = w;
-    info.biHeight = h;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
-    const DWORD stride = (DWORD(w) * 3 + 3) & ~3u;
-    std::vector<char> pixels(std::size_t(stride) * h);
-    GetDIBits(memory, bitmap, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + DWORD(pixels.size());
     const std::string path = pictures + "\\" + name + ".bmp";
-    if (FILE* f = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(&file, sizeof file, 1, f);
-        std::fwrite(&info, sizeof info, 1, f);
-        std::fwrite(pixels.data(), 1, pixels.size(), f);
-        std::fclose(f);
+    if (saveWindowPicture(window, path, 300))
         say("saved " + name);
-    } else {
+    else
         missing(path);
-    }
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
 }
 
-// A visible top-level dialog of any process with this caption (EthTester runs as the
-// station's child, not as ours).
-HWND anyDialog(const std::string& caption) {
-    struct Search {
-        std::string caption;
-        HWND found;
-    } s{caption, nullptr};
-    EnumWindows(
-        [](HWND hwnd, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            char cls[16] = {}, text[256] = {};
-            GetClassNameA(hwnd, cls, sizeof cls);
-            GetWindowTextA(hwnd, text, sizeof text);
-            if (IsWindowVisible(hwnd) && std::string(cls) == "#32770" && s->caption == text) s->found = hwnd;
-            return s->found ? FALSE : TRUE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
 
 // Answers the box open now (after a picture when `name` is given).
 void answerBox(Program& program, int button, const std::string& name = {}, DWORD wait = kWait) {

@@ -5,6 +5,8 @@
 
 #include <fstream>
 #include <sstream>
+#include <cstdio>
+#include <vector>
 
 namespace lt::wine {
 
@@ -310,6 +312,64 @@ bool answer(const MessageBoxInfo& box, int buttonId, DWORD milliseconds) {
     send(box.hwnd, WM_NULL, 0, 0);
     PostMessageA(button, BM_CLICK, 0, 0);
     return waitUntil([&] { return !IsWindow(box.hwnd) || !IsWindowVisible(box.hwnd); }, milliseconds);
+}
+
+HWND anyDialog(const std::string& caption) {
+    struct Search {
+        std::string caption;
+        HWND found;
+    } s{caption, nullptr};
+    EnumWindows(
+        [](HWND hwnd, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            char cls[16] = {}, text[256] = {};
+            GetClassNameA(hwnd, cls, sizeof cls);
+            GetWindowTextA(hwnd, text, sizeof text);
+            if (IsWindowVisible(hwnd) && std::string(cls) == "#32770" && s->caption == text) s->found = hwnd;
+            return s->found ? FALSE : TRUE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+bool saveWindowPicture(HWND window, const std::string& path, DWORD settleMs) {
+    if (!window) return false;
+    Sleep(settleMs);
+    RECT r{};
+    GetWindowRect(window, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0) return false;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, old);
+
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = w;
+    info.biHeight = h;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    const DWORD stride = (DWORD(w) * 3 + 3) & ~3u;
+    std::vector<char> pixels(std::size_t(stride) * h);
+    GetDIBits(memory, bitmap, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + DWORD(pixels.size());
+    bool saved = false;
+    if (FILE* f = std::fopen(path.c_str(), "wb")) {
+        saved = std::fwrite(&file, sizeof file, 1, f) == 1 && std::fwrite(&info, sizeof info, 1, f) == 1 &&
+                std::fwrite(pixels.data(), 1, pixels.size(), f) == pixels.size();
+        saved = std::fclose(f) == 0 && saved;
+    }
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return saved;
 }
 
 }  // namespace lt::wine

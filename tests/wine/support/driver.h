@@ -117,6 +117,14 @@ private:
     PROCESS_INFORMATION info_{};
 };
 
+// A visible top-level dialog of any process with this caption (a program that the
+// program under test started, such as EthTester from the station), or null.
+HWND anyDialog(const std::string& caption);
+
+// Saves the window as it stands on the screen as a 24-bit BMP file, after `settleMs` for it
+// to finish painting. False when the window has no size or the file cannot be written.
+bool saveWindowPicture(HWND window, const std::string& path, DWORD settleMs = 150);
+
 // Presses button `buttonId` of the box and waits for the box to close. False when the
 // box has no such button or does not close.
 bool answer(const MessageBoxInfo& box, int buttonId, DWORD milliseconds = kWait);

@@ -14,10 +14,12 @@
 //   range typed over handed-out addresses, or the editor's Save or Clear during the range):
 //   those are counted;
 // - a range whose count is reached is complete (both count records empty).
-// A failure prints the seed and the steps up to it. LT_TRUST_SEED and LT_TRUST_STEPS choose
-// another seed and length (scripts or a developer: the long run); CI runs the fixed budget.
+// A failure prints the seed and the shortest list of its steps found that still fails, with
+// what each step did. LT_TRUST_SEED and LT_TRUST_STEPS choose another seed and length (the
+// long run, on demand); LT_TRUST_STEP_LIST replays a list; CI runs the fixed budget.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -75,7 +77,9 @@ struct Session : StationTest {
     int recordedLots = 0;
     int adapters = 0;
 
-    explicit Session(uint32_t seed) : random(seed) {
+    uint32_t seed;
+
+    explicit Session(uint32_t seed_) : random(seed_), seed(seed_) {
         stationOptions(0, 0, 0);
         installPackage();
     }
@@ -85,11 +89,12 @@ struct Session : StationTest {
     bool chance(int percent) { return pick(1, 100) <= percent; }
     void note(const std::string& s) { steps.push_back(s); }
 
+    // Records the first broken invariant; the test reports it with the shortest step list
+    // that still breaks it.
+    std::string problem;
     std::string failure(const std::string& what) {
-        std::ostringstream out;
-        out << what << "\nsteps so far:\n";
-        for (std::size_t i = 0; i < steps.size(); ++i) out << "  " << i + 1 << ". " << steps[i] << "\n";
-        return out.str();
+        if (problem.empty()) problem = what;
+        return what;
     }
 
     std::vector<MacAddress> benchAddresses() {
@@ -113,14 +118,14 @@ struct Session : StationTest {
             const Texts t = epromAddress(section);
             const bool absent = t[0] == "<missing>" || t[0].empty();
             if (!absent && !parseRecord(t)) {
-                ADD_FAILURE() << failure(std::string("unreadable ") + section);
+                failure(std::string("unreadable ") + section);
                 return false;
             }
         }
         for (const char* section : {"INITIALDEVCOUNT", "PREVIOUSDEVCOUNT"}) {
             const std::string c = eprom(section);
             if (c != "<missing>" && c.find_first_not_of("0123456789") != std::string::npos) {
-                ADD_FAILURE() << failure(std::string("unreadable ") + section + " \"" + c + "\"");
+                failure(std::string("unreadable ") + section + " \"" + c + "\"");
                 return false;
             }
         }
@@ -209,7 +214,7 @@ struct Session : StationTest {
         note(step.str());
 
         if (device.live != 0) {
-            ADD_FAILURE() << failure("a handle was left open");
+            failure("a handle was left open");
             return false;
         }
         if (!recordsParse()) return false;
@@ -228,7 +233,7 @@ struct Session : StationTest {
             // any handed out already (the operator typed it so).
             const auto start = recorded("INITIALMACADDR");
             if (!start || number(lot.front()) != *start) {
-                ADD_FAILURE() << failure("the first lot of a new range does not start at the range's start");
+                failure("the first lot of a new range does not start at the range's start");
                 return false;
             }
             const std::string declared = eprom("INITIALDEVCOUNT");
@@ -238,14 +243,14 @@ struct Session : StationTest {
         }
         for (std::size_t i = 0; i < lot.size(); ++i) {
             if (number(lot[i]) != after - (lot.size() - 1 - i)) {
-                ADD_FAILURE() << failure("adapter " + std::to_string(i + 1) +
+                failure("adapter " + std::to_string(i + 1) +
                                          " does not hold the address the records say");
                 return false;
             }
         }
         // A continued range goes on right after its last address (unless the editor moved it).
         if (continuing && !reopened && number(lot.front()) != before + 1) {
-            ADD_FAILURE() << failure("the lot starting at " + textsOf(number(lot.front()))[5] + " (" +
+            failure("the lot starting at " + textsOf(number(lot.front()))[5] + " (" +
                                      std::to_string(lot.size()) + " adapters) does not continue its range after " +
                                      textsOf(before)[4] + textsOf(before)[5] + " (count " + countBefore + ")");
             return false;
@@ -254,7 +259,7 @@ struct Session : StationTest {
             const auto [it, fresh] = handedOut.emplace(number(a), steps.size());
             if (fresh) continue;
             if (!reopened) {
-                ADD_FAILURE() << failure("address " + std::to_string(number(a) - kVendor) +
+                failure("address " + std::to_string(number(a) - kVendor) +
                                          " handed out again (first at step " + std::to_string(it->second) + ")");
                 return false;
             }
@@ -265,7 +270,7 @@ struct Session : StationTest {
         const std::string declared = eprom("INITIALDEVCOUNT");
         const std::string cumulative = eprom("PREVIOUSDEVCOUNT");
         if (!declared.empty() && declared != "<missing>" && declared == cumulative) {
-            ADD_FAILURE() << failure("the range reached its count without completing");
+            failure("the range reached its count without completing");
             return false;
         }
         (void)declaredBefore;
@@ -285,7 +290,10 @@ struct Session : StationTest {
         reopened = true;
     }
 
-    bool step() {
+    // Step `index` of the seed's session. Each step draws from its own generator, so a
+    // list of step indices replays the same steps with others left out.
+    bool step(uint32_t index) {
+        random.seed(seed ^ (index * 0x9E3779B9u + 0x7F4A7C15u));
         if (!view || view->ended()) {
             restart();
             note("station started");
@@ -311,20 +319,83 @@ uint32_t fromEnvironment(const char* name, uint32_t fallback) {
     return v ? uint32_t(std::strtoul(v, nullptr, 10)) : fallback;
 }
 
+// Runs the steps `indices` of the seed's session on a fresh station; the broken invariant,
+// or "" when every step kept them. `log` receives what each step did.
+std::string replay(uint32_t seed, const std::vector<uint32_t>& indices, std::vector<std::string>* log = nullptr) {
+    Session s(seed);
+    for (uint32_t index : indices) {
+        const std::size_t before = s.steps.size();
+        const bool ok = s.step(index);
+        if (log)
+            for (std::size_t i = before; i < s.steps.size(); ++i)
+                log->push_back("step " + std::to_string(index) + ": " + s.steps[i]);
+        if (!ok) return s.problem.empty() ? "an invariant broke" : s.problem;
+    }
+    return {};
+}
+
+// The failing step list made as short as a bounded search finds: chunks of steps are left
+// out, halving the chunk size, as long as the list still breaks an invariant.
+std::vector<uint32_t> shorten(uint32_t seed, std::vector<uint32_t> failing) {
+    const auto begin = std::chrono::steady_clock::now();
+    auto timeLeft = [&] { return std::chrono::steady_clock::now() - begin < std::chrono::seconds(300); };
+    for (std::size_t chunk = failing.size() / 2; chunk >= 1 && timeLeft(); chunk /= 2) {
+        for (std::size_t at = 0; at + 1 < failing.size() && timeLeft();) {
+            std::vector<uint32_t> candidate(failing.begin(), failing.begin() + std::ptrdiff_t(at));
+            const std::size_t end = std::min(at + chunk, failing.size() - 1);  // the failing step stays
+            candidate.insert(candidate.end(), failing.begin() + std::ptrdiff_t(end), failing.end());
+            if (candidate.size() < failing.size() && !replay(seed, candidate).empty())
+                failing = std::move(candidate);
+            else
+                at += chunk;
+        }
+    }
+    return failing;
+}
+
+std::vector<uint32_t> stepList(const char* text) {
+    std::vector<uint32_t> list;
+    std::istringstream in(text);
+    for (std::string item; std::getline(in, item, ',');) list.push_back(uint32_t(std::strtoul(item.c_str(), nullptr, 10)));
+    return list;
+}
+
 }  // namespace
 
+// LT_TRUST_SEED and LT_TRUST_STEPS choose a seed and a length; LT_TRUST_STEP_LIST="3,17,42"
+// replays only those steps of the seed (as a failure prints them).
 TEST(StationTrust, randomOperatorSessionsNeverHandOutAnAddressTwiceUnlessTheOperatorReopensIt) {
     const uint32_t seed = fromEnvironment("LT_TRUST_SEED", 20261210);
     const uint32_t budget = fromEnvironment("LT_TRUST_STEPS", 500);
+    std::vector<uint32_t> indices;
+    if (const char* list = std::getenv("LT_TRUST_STEP_LIST"))
+        indices = stepList(list);
+    else
+        for (uint32_t i = 0; i < budget; ++i) indices.push_back(i);
+
     Session s(seed);
-    std::cout << "seed " << seed << ", " << budget << " steps\n";
-    for (uint32_t i = 0; i < budget; ++i) {
-        if (!s.step()) {
-            std::cout << "seed " << seed << " failed at step " << s.steps.size() << "\n";
-            break;
-        }
+    std::cout << "seed " << seed << ", " << indices.size() << " steps\n";
+    std::vector<uint32_t> failing;
+    for (uint32_t index : indices) {
+        failing.push_back(index);
+        if (!s.step(index)) break;
     }
     std::cout << s.recordedLots << " lots recorded, " << s.handedOut.size() << " addresses handed out, "
               << s.repeats << " handed out again by the operator's choice\n";
+    if (!s.problem.empty()) {
+        const std::vector<uint32_t> shortest = shorten(seed, failing);
+        std::vector<std::string> log;
+        const std::string problem = replay(seed, shortest, &log);
+        std::ostringstream out;
+        out << "seed " << seed << ": " << s.problem << " (at step " << failing.back() << " of the full run)\n"
+            << "shortest step list found (" << shortest.size() << " of " << failing.size() << " steps): "
+            << (problem.empty() ? "does not fail again" : problem) << "\n  LT_TRUST_SEED=" << seed
+            << " LT_TRUST_STEP_LIST=";
+        for (std::size_t i = 0; i < shortest.size(); ++i) out << (i ? "," : "") << shortest[i];
+        out << "\n";
+        for (const std::string& line : log) out << "  " << line << "\n";
+        ADD_FAILURE() << out.str();
+        return;
+    }
     EXPECT_GT(s.recordedLots, 0);
 }

@@ -39,14 +39,6 @@ struct PressFaults : StationTest {
         installPackage();
     }
 
-    std::vector<MacAddress> benchAddresses() {
-        bench::Bench b;
-        std::string problem;
-        EXPECT_EQ(bench::readBenchFile(benchPath, b, problem), bench::BenchFileStatus::ok) << problem;
-        std::vector<MacAddress> out;
-        for (const auto& a : b.adapters) out.push_back(bench::adapterAddress(a));
-        return out;
-    }
 
     // A new station on four fresh adapters with no records; `fault` (benchctl driver
     // settings) is set once the station is open, just before Start.

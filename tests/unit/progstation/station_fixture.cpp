@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "bench/bench_control.h"
+#include "bench/bench_file.h"
 #include "common/adapter/ioctl_codes.h"
 
 namespace lt::test {
@@ -169,6 +170,15 @@ void StationTest::bench(std::vector<std::string> args) {
     args.insert(args.begin(), benchPath);
     std::ostringstream out, err;
     ASSERT_EQ(bench::runBenchctl(args, out, err), bench::kBenchctlOk) << err.str();
+}
+
+std::vector<adapter::MacAddress> StationTest::benchAddresses() {
+    bench::Bench b;
+    std::string problem;
+    EXPECT_EQ(bench::readBenchFile(benchPath, b, problem), bench::BenchFileStatus::ok) << problem;
+    std::vector<adapter::MacAddress> out;
+    for (const auto& a : b.adapters) out.push_back(bench::adapterAddress(a));
+    return out;
 }
 
 std::vector<std::string> StationTest::benchLines() {

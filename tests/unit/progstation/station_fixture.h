@@ -109,6 +109,13 @@ struct CountingDevice : adapter::ControlDevice {
     int count(const std::string& name) const;
 };
 
+// An address as one number (byte 1 most significant), for ordering and comparing ranges.
+inline uint64_t addressNumber(const adapter::MacAddress& a) {
+    uint64_t n = 0;
+    for (uint8_t b : a) n = n << 8 | b;
+    return n;
+}
+
 struct StationTest : ::testing::Test {
     TempDir dir;
     DriveC drive{dir.path()};
@@ -162,6 +169,8 @@ struct StationTest : ::testing::Test {
     // ---- Bench.
     void bench(std::vector<std::string> args);
     std::vector<std::string> benchLines();
+    // The address each adapter of the bench holds, adapter 1 first.
+    std::vector<adapter::MacAddress> benchAddresses();
 
     // ---- The main dialog.
     void setStart(const std::array<std::string, 6>& texts);

@@ -22,11 +22,6 @@ namespace {
 
 using Texts = std::array<std::string, 6>;
 
-uint64_t number(const MacAddress& a) {
-    uint64_t n = 0;
-    for (uint8_t b : a) n = n << 8 | b;
-    return n;
-}
 
 // The station's profile files on drive C:, where every change counts and the changes from
 // `stopAt` (from 1) on are lost.
@@ -106,14 +101,6 @@ struct CrashConsistency : StationTest {
         installPackage();
     }
 
-    std::vector<MacAddress> benchAddresses() {
-        bench::Bench b;
-        std::string problem;
-        EXPECT_EQ(bench::readBenchFile(benchPath, b, problem), bench::BenchFileStatus::ok) << problem;
-        std::vector<MacAddress> out;
-        for (const auto& a : b.adapters) out.push_back(bench::adapterAddress(a));
-        return out;
-    }
 
     void startStopping() {
         station.emplace(progstation::StationPorts{stopping, lookup, attributes, system, pauses, errors, strings,
@@ -155,7 +142,7 @@ TEST_F(CrashConsistency, aStationStoppedAtAnyWriteOfALotHandsOutNoRecordedAddres
                 pressStart(kStart, "12");
                 if (lot == stoppedLot) lastChangeReached = stopping.changes - before < k;
                 if (eprom("PREVIOUSDEVCOUNT") == std::to_string(4 * lot)) {
-                    for (const MacAddress& a : benchAddresses()) recorded.insert(number(a));
+                    for (const MacAddress& a : benchAddresses()) recorded.insert(addressNumber(a));
                 }
             }
             const bool stoppedLotRecorded = recorded.size() == std::size_t(4 * stoppedLot);
@@ -172,7 +159,7 @@ TEST_F(CrashConsistency, aStationStoppedAtAnyWriteOfALotHandsOutNoRecordedAddres
                 view->click(IDC_START);
                 ASSERT_FALSE(view->ended()) << ::testing::PrintToString(messageTexts());
                 for (const MacAddress& a : benchAddresses()) {
-                    EXPECT_FALSE(recorded.count(number(a)))
+                    EXPECT_FALSE(recorded.count(addressNumber(a)))
                         << "address " << adapter::formatUpper(a) << " handed out again (the stopped lot "
                         << (stoppedLotRecorded ? "was" : "was not") << " recorded)";
                 }

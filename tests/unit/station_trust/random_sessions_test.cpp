@@ -38,11 +38,6 @@ namespace {
 
 using Texts = std::array<std::string, 6>;
 
-uint64_t number(const MacAddress& a) {
-    uint64_t n = 0;
-    for (uint8_t b : a) n = n << 8 | b;
-    return n;
-}
 
 std::string hex2(unsigned v) {
     char t[3];
@@ -97,14 +92,6 @@ struct Session : StationTest {
         return what;
     }
 
-    std::vector<MacAddress> benchAddresses() {
-        bench::Bench b;
-        std::string problem;
-        EXPECT_EQ(bench::readBenchFile(benchPath, b, problem), bench::BenchFileStatus::ok) << problem;
-        std::vector<MacAddress> out;
-        for (const auto& a : b.adapters) out.push_back(bench::adapterAddress(a));
-        return out;
-    }
 
     std::optional<uint64_t> recorded(const std::string& section) {
         Texts t = epromAddress(section);
@@ -232,7 +219,7 @@ struct Session : StationTest {
             // A new range starts at its start address, and reopens addresses when it covers
             // any handed out already (the operator typed it so).
             const auto start = recorded("INITIALMACADDR");
-            if (!start || number(lot.front()) != *start) {
+            if (!start || addressNumber(lot.front()) != *start) {
                 failure("the first lot of a new range does not start at the range's start");
                 return false;
             }
@@ -242,24 +229,24 @@ struct Session : StationTest {
             reopened = it != handedOut.end() && it->first < *start + count;
         }
         for (std::size_t i = 0; i < lot.size(); ++i) {
-            if (number(lot[i]) != after - (lot.size() - 1 - i)) {
+            if (addressNumber(lot[i]) != after - (lot.size() - 1 - i)) {
                 failure("adapter " + std::to_string(i + 1) +
                                          " does not hold the address the records say");
                 return false;
             }
         }
         // A continued range goes on right after its last address (unless the editor moved it).
-        if (continuing && !reopened && number(lot.front()) != before + 1) {
-            failure("the lot starting at " + textsOf(number(lot.front()))[5] + " (" +
+        if (continuing && !reopened && addressNumber(lot.front()) != before + 1) {
+            failure("the lot starting at " + textsOf(addressNumber(lot.front()))[5] + " (" +
                                      std::to_string(lot.size()) + " adapters) does not continue its range after " +
                                      textsOf(before)[4] + textsOf(before)[5] + " (count " + countBefore + ")");
             return false;
         }
         for (const MacAddress& a : lot) {
-            const auto [it, fresh] = handedOut.emplace(number(a), steps.size());
+            const auto [it, fresh] = handedOut.emplace(addressNumber(a), steps.size());
             if (fresh) continue;
             if (!reopened) {
-                failure("address " + std::to_string(number(a) - kVendor) +
+                failure("address " + std::to_string(addressNumber(a) - kVendor) +
                                          " handed out again (first at step " + std::to_string(it->second) + ")");
                 return false;
             }

@@ -11,18 +11,8 @@
 
 using namespace lt;
 
-namespace {
-
-struct ScratchSystem : platform::SystemPaths {
-    std::optional<std::string> windowsDirectory() override { return fuzz::scratch().path(); }
-    std::optional<std::string> currentDirectory() override { return fuzz::scratch().path(); }
-    bool isRecommendedSystem() override { return true; }
-};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    ScratchSystem system;
+    fuzz::ScratchSystem system;
     settings::PortableProfileFiles profiles;
     platform::PortableFileLookup lookup;
     progstation::PortableFileAttributes attributes;

@@ -7,10 +7,13 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <fstream>
 #include <string>
 #include <string_view>
 #include <unistd.h>
+
+#include "common/platform/system_paths.h"
 
 namespace lt::fuzz {
 
@@ -36,6 +39,13 @@ inline ScratchFolder& scratch() {
     static ScratchFolder folder;
     return folder;
 }
+
+// A machine whose Windows directory and current directory are the scratch folder.
+struct ScratchSystem : platform::SystemPaths {
+    std::optional<std::string> windowsDirectory() override { return scratch().path(); }
+    std::optional<std::string> currentDirectory() override { return scratch().path(); }
+    bool isRecommendedSystem() override { return true; }
+};
 
 // Replaces the file's content with `bytes` exactly.
 inline void writeFile(const std::string& path, std::string_view bytes) {

@@ -92,12 +92,22 @@ bool splitAssignment(std::string_view assignment, std::string_view& name, std::s
     return true;
 }
 
-// "N:VALUE" with both parts numbers.
-bool parsePair(std::string_view text, uint64_t maxFirst, uint64_t maxSecond, uint64_t& first, uint64_t& second) {
+// A register value as `show` writes it: hexadecimal, with or without 0x, at most `max`.
+bool parseHexValue(std::string_view text, uint64_t max, uint64_t& value) {
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.remove_prefix(2);
+    uint64_t v = 0;
+    if (!parseHex(text, 8, v) || v > max) return false;
+    value = v;
+    return true;
+}
+
+// "N:VALUE": a register number (decimal, or hexadecimal with 0x) and a hexadecimal value.
+bool parseRegisterPair(std::string_view text, uint64_t maxNumber, uint64_t maxValue, uint64_t& number,
+                       uint64_t& value) {
     const auto colon = text.find(':');
     if (colon == std::string_view::npos) return false;
-    return parseNumber(text.substr(0, colon), maxFirst, first) &&
-           parseNumber(text.substr(colon + 1), maxSecond, second);
+    return parseNumber(text.substr(0, colon), maxNumber, number) &&
+           parseHexValue(text.substr(colon + 1), maxValue, value);
 }
 
 }  // namespace
@@ -214,8 +224,9 @@ bool applyAdapterSetting(SimAdapter& adapter, std::string_view assignment, bool 
         if (value == "0") {
             a.registerFaults.clear();
         } else {
-            if (!parsePair(value, kControllerRegisters, 0xFF, n, m) || n == 0)
-                return badValue(assignment, "N:VALUE with N from 1 to 256 and VALUE a byte, or 0 to clear", error);
+            if (!parseRegisterPair(value, kControllerRegisters, 0xFF, n, m) || n == 0)
+                return badValue(assignment,
+                                "N:VALUE with N from 1 to 256 and VALUE a byte in hexadecimal, or 0 to clear", error);
             std::erase_if(a.registerFaults, [&](const RegisterFault& f) { return f.number == n; });
             a.registerFaults.push_back({uint16_t(n), uint8_t(m)});
         }
@@ -223,8 +234,10 @@ bool applyAdapterSetting(SimAdapter& adapter, std::string_view assignment, bool 
         if (value == "0") {
             a.phyFaults.clear();
         } else {
-            if (!parsePair(value, kPhyRegisters - 1, 0xFFFF, n, m))
-                return badValue(assignment, "REG:VALUE with REG from 0 to 31 and VALUE 16 bits, or 0 to clear", error);
+            if (!parseRegisterPair(value, kPhyRegisters - 1, 0xFFFF, n, m))
+                return badValue(assignment,
+                                "REG:VALUE with REG from 0 to 31 and VALUE 16 bits in hexadecimal, or 0 to clear",
+                                error);
             std::erase_if(a.phyFaults, [&](const PhyFault& f) { return f.reg == n; });
             a.phyFaults.push_back({uint8_t(n), uint16_t(m)});
         }

@@ -93,12 +93,43 @@ TEST(BenchText, damagedFilesAreRefusedWithAMessageNamingTheLine) {
     }
 }
 
+// The values of register= and phy= are read as show prints them: hexadecimal, the 0x optional.
+TEST(BenchSettings, registerAndPhyValuesAreHexadecimalWithOrWithoutThePrefix) {
+    struct Case { std::string assignment; bool accepted; uint16_t number; uint16_t value; };
+    const Case cases[] = {
+        {"register=15:ff", true, 15, 0xFF},     {"register=15:0xFF", true, 15, 0xFF},
+        {"register=8:80", true, 8, 0x80},       {"register=10:0x10", true, 10, 0x10},
+        {"register=12:0", true, 12, 0x00},      {"phy=1:7809", true, 1, 0x7809},
+        {"phy=1:0x7809", true, 1, 0x7809},      {"phy=4:1e1", true, 4, 0x01E1},
+        {"register=15:fg", false, 0, 0},        {"register=15:0x", false, 0, 0},
+        {"register=15:", false, 0, 0},          {"register=15:-1", false, 0, 0},
+        {"register=15:100", false, 0, 0},       {"register=15: ff", false, 0, 0},
+        {"phy=1:17809", false, 0, 0},           {"phy=1:0x", false, 0, 0},
+        {"phy=1:x7809", false, 0, 0},           {"phy=1:78o9", false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SimAdapter a = freshAdapter();
+        std::string error;
+        ASSERT_EQ(applyAdapterSetting(a, c.assignment, false, error), c.accepted) << c.assignment << ": " << error;
+        if (!c.accepted) continue;
+        if (c.assignment.rfind("register=", 0) == 0) {
+            ASSERT_EQ(a.registerFaults.size(), 1u) << c.assignment;
+            EXPECT_EQ(a.registerFaults[0].number, c.number) << c.assignment;
+            EXPECT_EQ(a.registerFaults[0].value, c.value) << c.assignment;
+        } else {
+            ASSERT_EQ(a.phyFaults.size(), 1u) << c.assignment;
+            EXPECT_EQ(a.phyFaults[0].reg, c.number) << c.assignment;
+            EXPECT_EQ(a.phyFaults[0].value, c.value) << c.assignment;
+        }
+    }
+}
+
 TEST(BenchSettings, adapterSettingsTakeGoodValuesAndRefuseBadOnesWithoutChange) {
     struct Case { std::string assignment; bool accepted; };
     const Case cases[] = {
         {"register=15:0xff", true}, {"register=256:0", true}, {"register=0", true}, {"register=0:1", false},
         {"register=257:1", false}, {"register=15:0x100", false}, {"register=15", false},
-        {"phy=0:0x1000", true}, {"phy=31:65535", true}, {"phy=32:1", false}, {"phy=1:0x10000", false},
+        {"phy=0:0x1000", true}, {"phy=31:ffff", true}, {"phy=31:65535", false}, {"phy=32:1", false}, {"phy=1:0x10000", false},
         {"external=1", true}, {"external=yes", false}, {"corrupt=3", true}, {"corrupt=-1", false},
         {"sendfail=0", true}, {"loopbackfail=1", true}, {"readfail=1", true}, {"badstring=1", true},
         {"badvendor=0", true}, {"rbrevision=0x300", true}, {"rbrevision=0xfffffffff", false},

@@ -59,7 +59,7 @@ int runBenchctl(const std::vector<std::string>& args, std::ostream& out, std::os
     uint32_t revision = kRevisionDescriptors;
     if (command == "create" || command == "plug") {
         if (args.size() < 3 || !parseCount(args[2], kMaxAdapters, number))
-            return usage(command + " needs a number of adapters from 0 to 127");
+            return usage(command + " needs a number of adapters from 0 to " + std::to_string(kMaxAdapters));
         if (!parseRevisionOption(args, 3, revision, error)) return refuse(error);
     } else if (command == "unplug") {
         if (args.size() != 3) return usage("unplug needs K or all");
@@ -96,7 +96,7 @@ int runBenchctl(const std::vector<std::string>& args, std::ostream& out, std::os
     if (command == "create" || command == "plug") {
         if (command == "create") bench = Bench{};
         if (bench.adapters.size() + number > kMaxAdapters)
-            return refuse("a bench holds at most 127 adapters");
+            return refuse("a bench holds at most " + std::to_string(kMaxAdapters) + " adapters");
         for (uint64_t i = 0; i < number; ++i) bench.adapters.push_back(freshAdapter(revision));
     } else if (command == "unplug") {
         if (args[2] == "all") {

@@ -380,7 +380,7 @@ bool parseBench(std::string_view text, Bench& bench, std::string& error) {
                 if (!applyDriverSetting(out.driver, w[i], true, error)) return fail(error);
         } else if (w[0] == "adapter") {
             if (!sawDriver) return fail("adapter before the driver line");
-            if (out.adapters.size() == kMaxAdapters) return fail("more than 127 adapters");
+            if (out.adapters.size() == kMaxAdapters) return fail("more than " + std::to_string(kMaxAdapters) + " adapters");
             out.adapters.push_back(freshAdapter());
             for (std::size_t i = 1; i < w.size(); ++i)
                 if (!applyAdapterSetting(out.adapters.back(), w[i], true, error)) return fail(error);

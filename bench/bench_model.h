@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/adapter/mac_address.h"
+#include "common/adapter/requests.h"
 #include "common/eeprom/eeprom_image.h"
 
 namespace lt::bench {
@@ -24,7 +25,7 @@ constexpr uint32_t kRevisionDescriptors = 0x200;
 constexpr uint32_t kRevisionAddressOnly = 0x100;
 constexpr uint16_t kFreshUsbVid = 0x8207;
 constexpr uint16_t kFreshUsbPid = 0x6514;
-constexpr std::size_t kMaxAdapters = 127;             // the most a USB bus can carry
+constexpr std::size_t kMaxAdapters = adapter::kMaxDevices;  // the most the requests' device numbers address
 constexpr std::size_t kControllerRegisters = 256;     // register numbers 1..256
 constexpr std::size_t kPhyRegisters = 32;
 constexpr std::size_t kEepromWords = eeprom::kEepromWords;

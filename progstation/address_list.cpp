@@ -35,9 +35,8 @@ void AddressListDialog::fillList() {
         message(IDS_CHECK_DEVICE, ui::Icon::Information);
         return;
     }
-    std::vector<uint8_t> addresses;
-    if (count <= kMaxAdapters) addresses.assign(std::size_t(count) * 6, 0);
-    if (addresses.empty() || !adapter::getMacAddresses(*handle, addresses, error)) {
+    std::vector<uint8_t> addresses;  // 6 bytes for each adapter counted, allocated for the request
+    if (!adapter::getMacAddresses(*handle, count, addresses, error)) {
         message(IDS_ADDRESS_READ_ERROR, ui::Icon::Stop);
         return;
     }

@@ -9,10 +9,6 @@
 
 namespace lt::progstation {
 
-// The most adapters a USB bus can carry. A larger count from the driver is no count of
-// adapters, and the station asks for no addresses for it.
-inline constexpr uint32_t kMaxAdapters = 127;
-
 class AddressListDialog : public ui::DialogLogic {
 public:
     // `reEnumerated`: adapters re-enumerated after programming in this run of the station;

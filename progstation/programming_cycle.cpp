@@ -210,7 +210,6 @@ Outcome ProgrammingCycle::programLot(bool overwriteForced) {
 bool ProgrammingCycle::verifyDescriptors(adapter::ControlHandle& handle) {
     uint32_t count = 0, error = 0;
     if (!adapter::getDeviceCount(handle, count, error)) return false;
-    if (count > kMaxAdapters) return false;
     for (uint32_t device = 1; device <= count; ++device) {
         std::array<uint8_t, adapter::kReadRecordSize> bytes{};
         if (!adapter::readEeprom(handle, device, bytes, error)) return false;
@@ -226,13 +225,10 @@ bool ProgrammingCycle::verifyDescriptors(adapter::ControlHandle& handle) {
 
 bool ProgrammingCycle::verifyVendorPart(uint32_t found) {
     if (!openControlDevice()) return false;
-    bool passed = false;
-    if (found <= kMaxAdapters) {
-        std::vector<uint8_t> addresses(std::size_t(found) * 6, 0);
-        uint32_t error = 0;
-        passed = adapter::getMacAddresses(*data_.handle, addresses, error) &&
-                 AddressPlan::vendorPartCheck(addressFromBoxes(startBoxes_), addresses, found);
-    }
+    std::vector<uint8_t> addresses;  // 6 bytes for each adapter found, allocated for the request
+    uint32_t error = 0;
+    const bool passed = adapter::getMacAddresses(*data_.handle, found, addresses, error) &&
+                        AddressPlan::vendorPartCheck(addressFromBoxes(startBoxes_), addresses, found);
     data_.handle.reset();
     return passed;
 }

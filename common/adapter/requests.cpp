@@ -222,6 +222,13 @@ bool getMacAddresses(ControlHandle& handle, std::span<uint8_t> addresses, uint32
     return handle.request(IOCTL_GET_MAC_ADDRESSES, {}, addresses, error);
 }
 
+bool getMacAddresses(ControlHandle& handle, uint32_t count, std::vector<uint8_t>& addresses, uint32_t& error) {
+    addresses.clear();
+    if (count == 0 || count > kMaxDevices) return false;
+    addresses.assign(std::size_t(count) * 6, 0);
+    return getMacAddresses(handle, std::span<uint8_t>(addresses), error);
+}
+
 bool readPhyRegister(ControlHandle& handle, uint16_t device, uint8_t reg, uint16_t& value, uint32_t& error) {
     const auto input = encode(ReadPhyRegisterRequest{device, reg});
     std::array<uint8_t, kPhyReplySize> reply{};

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "common/adapter/control_device.h"
 #include "common/adapter/mac_address.h"
@@ -29,6 +30,9 @@ constexpr std::size_t kSendReceiveReplySize = 22;
 constexpr std::size_t kWordReplySize = 4;        // the u32 replies and the two-word driver version
 constexpr std::size_t kPhyReplySize = 2;
 constexpr std::size_t kMacRegisterReplySize = 1;
+// The most adapters the driver can number: the per-adapter requests carry a 16-bit device
+// number. A larger count is no count of adapters.
+constexpr uint32_t kMaxDevices = 0xFFFF;
 
 // ---- layouts --------------------------------------------------------------------
 
@@ -90,6 +94,9 @@ bool getChipRevision(ControlHandle&, uint32_t& revision, uint32_t& error);
 bool getReplugCount(ControlHandle&, uint32_t& count, uint32_t& error);
 // `addresses` must hold 6 x count bytes; exactly that many are requested.
 bool getMacAddresses(ControlHandle&, std::span<uint8_t> addresses, uint32_t& error);
+// The addresses of `count` adapters into `addresses`, allocated for this request (6 x count
+// bytes, zero-filled first). A count of 0 or above kMaxDevices asks nothing and fails.
+bool getMacAddresses(ControlHandle&, uint32_t count, std::vector<uint8_t>& addresses, uint32_t& error);
 bool readPhyRegister(ControlHandle&, uint16_t device, uint8_t reg, uint16_t& value, uint32_t& error);
 bool writePhyRegister(ControlHandle&, uint16_t device, uint8_t reg, uint16_t value, uint32_t& error);
 // Register index is 0-based.

@@ -141,6 +141,54 @@ TEST_F(CycleTest, aRangeOfTenInLotsOfFourFourAndTwoHandsOutTenConsecutiveAddress
     expectIdle();
 }
 
+// Lots larger than one USB bus carries (several host controllers): every adapter is verified
+// and listed, and the lot is recorded, so the next lot continues after it.
+TEST_F(CycleTest, twoLotsOfTwoHundredAreVerifiedListedAndRecordedAndNoAddressIsHandedOutTwice) {
+    stationOptions(0, 1, 0);
+    std::vector<std::vector<std::vector<std::string>>> lists;
+    auto list = [&](FakeDialog& d) {
+        lists.push_back(d.control(IDC_ADDRESS_LIST).rows);
+        d.click(ui::kIdOk);
+    };
+    std::vector<MacAddress> handedOut;
+    view.reset();
+    start();
+    freshLot(200);
+    view->onChild(IDD_ADDRESS_LIST, list);
+    press(kStart, "400");
+    EXPECT_TRUE(view->messages().empty());
+    EXPECT_EQ(view->text(IDC_START), "&Next");
+    EXPECT_EQ(eprom("PREVIOUSDEVCOUNT"), "200");
+    EXPECT_EQ(epromAddress("PREVIOUSMACADDR"), (Texts{"00", "1b", "4e", "7a", "01", "c7"}));
+    EXPECT_EQ(epromAddress("NEXTMACADDR"), (Texts{"00", "1b", "4e", "7a", "01", "c8"}));
+    EXPECT_EQ(device.count("IOCTL_READ_EEPROM"), 200);
+    for (const auto& a : benchAddresses()) handedOut.push_back(a);
+
+    freshLot(200);
+    view->onChild(IDD_ADDRESS_LIST, list);
+    press(kStart, "400");
+    for (const auto& a : benchAddresses()) handedOut.push_back(a);
+    EXPECT_EQ(shown(), (std::vector<std::pair<std::string, Icon>>{{text(IDS_RANGE_COMPLETE), Icon::Information}}));
+    EXPECT_EQ(epromAddress("PREVIOUSMACADDR"), (Texts{"00", "1b", "4e", "7a", "02", "8f"}));
+    std::vector<MacAddress> expected;
+    for (int i = 0; i < 400; ++i) expected.push_back(adapter::stepAddress(mac(0x7a, 1, 0), uint32_t(i)));
+    EXPECT_EQ(handedOut, expected);
+
+    ASSERT_EQ(lists.size(), 2u);
+    for (const auto& rows : lists) ASSERT_EQ(rows.size(), 200u);
+    EXPECT_EQ(lists[0][199], (std::vector<std::string>{"200.", "00-1b-4e-7a-01-c7"}));
+    EXPECT_EQ(lists[1][199], (std::vector<std::string>{"200.", "00-1b-4e-7a-02-8f"}));
+}
+
+TEST_F(CycleTest, aWrongStringOnTheLastOfTwoHundredAdaptersFailsTheDescriptorVerification) {
+    freshLot(200);
+    bench({"set", "200", "badstring=1"});
+    press(kStart, "200");
+    EXPECT_EQ(shown(), (std::vector<std::pair<std::string, Icon>>{{text(IDS_DESCRIPTOR_FAILED), Icon::Stop}}));
+    EXPECT_EQ(device.count("IOCTL_READ_EEPROM"), 200);
+    expectNothingRecorded();
+}
+
 TEST_F(CycleTest, withVerifyCheckedTheAddressListOpensAfterEachLotAndBeforeTheRangeCompletes) {
     stationOptions(0, 1, 0);
     std::vector<std::string> order;

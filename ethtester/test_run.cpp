@@ -28,8 +28,15 @@ TestResult TestRun::runTests(const TestSelection& s) {
     };
 
     TestResult result = kPassed;
+    // After Exit the remaining steps end with 10 at once: no job is launched and no check is
+    // made, so nothing can fail and show a box after the main window has gone.
+    auto stopped = [&] {
+        if (!stopSeen()) return false;
+        result = kStopped;
+        return true;
+    };
     auto run = [&](const Step& step) {  // false when the step's failure ends the run
-        if (!step.selected) return true;
+        if (!step.selected || stopped()) return true;
         reporter_.showStatus(step.progress);
         result = launch(step.job, s);
         if (result == kPassed) reporter_.logMessage(step.passed);
@@ -39,7 +46,7 @@ TestResult TestRun::runTests(const TestSelection& s) {
     };
 
     bool goOn = run(before[0]) && run(before[1]);
-    if (goOn && !phyModeIsAutoNegotiation()) {
+    if (goOn && !stopped() && !phyModeIsAutoNegotiation()) {
         reporter_.reportError(IDS_PHY_NOT_AUTONEG, 0, 0, s.logging);
         result = kNotAutoNegotiation;
         goOn = false;

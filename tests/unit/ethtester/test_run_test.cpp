@@ -216,6 +216,24 @@ TEST_F(TestRunTest, afterAStopTheRemainingTestsEndAtTheirFirstCheck) {
     EXPECT_TRUE(reporter.only("error").empty());
 }
 
+// Exit ends the run at once: the PHY mode check is not made, so a check that would fail or
+// cannot be made (adapters pulled) shows no box after the main window has gone.
+TEST_F(TestRunTest, afterAStopThePhyModeCheckIsNotMadeAndNoLaterTestIsLaunched) {
+    for (const char* phy : {"phymode=1", "fail=IOCTL_GET_PHY_MODE"}) {
+        SCOPED_TRACE(phy);
+        reporter.events.clear();
+        threads.started = 0;
+        stop = 0;
+        makeBench({{"create", "2"}, {"driver", phy}});
+        device->stopAtFrame = 3;
+        EXPECT_EQ(run(only(false, true, true, true)), kStopped);
+        EXPECT_TRUE(reporter.only("error").empty());
+        EXPECT_TRUE(device->devicesOf(IOCTL_GET_PHY_MODE).empty());
+        EXPECT_EQ(threads.started, 1) << "only the quick loopback ran";
+        EXPECT_EQ(reporter.only("status"), std::vector<std::string>{status(IDS_QUICK_IN_PROGRESS)});
+    }
+}
+
 TEST_F(TestRunTest, quickLoopbackSendsTenFullFramesToEachAdapterFromTheHighestDown) {
     makeBench({{"create", "3"}});
     TestSelection s = only(false, true);

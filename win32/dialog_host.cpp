@@ -52,7 +52,15 @@ public:
     }
     void limitText(int id, uint32_t chars) override { SendDlgItemMessageA(hwnd_, id, EM_LIMITTEXT, chars, 0); }
     int lineLength(int id) override {
-        return static_cast<int>(SendDlgItemMessageA(hwnd_, id, EM_LINELENGTH, static_cast<WPARAM>(-1), 0));
+        // The text length less the selection (EM_GETSEL): EM_LINELENGTH does not leave out
+        // the selected characters of a single-line box everywhere.
+        HWND box = item(id);
+        if (!box) return 0;
+        DWORD from = 0, to = 0;
+        SendMessageA(box, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+        const int length = GetWindowTextLengthA(box);
+        const int selected = to > from ? static_cast<int>(to - from) : 0;
+        return length > selected ? length - selected : 0;
     }
 
     void setListColumns(int id, std::span<const ui::ListColumn> columns) override {

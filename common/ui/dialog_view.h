@@ -52,8 +52,9 @@ public:
     virtual int focused() = 0;
     // Edit boxes: at most `chars` characters can be typed (text the program sets is not cut).
     virtual void limitText(int id, uint32_t chars) = 0;
-    // Edit boxes: the length of the text not counting selected characters
-    // (EM_LINELENGTH), as the box holds it before a keystroke being filtered is processed.
+    // Edit boxes: the length of the text not counting selected characters (a Tab into a
+    // box selects its text, and a typed character replaces the selection), as the box
+    // holds it before a keystroke being filtered is processed.
     virtual int lineLength(int id) = 0;
 
     // ---- List views in report style.

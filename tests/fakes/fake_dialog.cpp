@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 
 namespace lt::test {
@@ -109,19 +110,24 @@ void FakeDialog::type(std::string_view chars) {
         if (!c || !c->isEdit() || !c->enabled) continue;
         if (!logic_->filterChar(id, ch)) continue;
         c = find(id);
+        const std::size_t selected = c->selected();
         if (ch == '\b') {
-            if (!c->text.empty()) c->text.pop_back();
+            if (selected != 0) c->text.erase(c->selectionFrom, selected);
+            else if (!c->text.empty()) c->text.pop_back();
         } else if (static_cast<unsigned char>(ch) < 0x20) {
             continue;
         } else if (c->numbersOnly() && !std::isdigit(static_cast<unsigned char>(ch))) {
             ++session_->beeps;
             continue;
-        } else if (c->limit != 0 && c->text.size() >= c->limit) {
+        } else if (c->limit != 0 && c->text.size() - selected >= c->limit) {
             ++session_->beeps;
             continue;
         } else {
-            c->text += c->upperCase() ? static_cast<char>(std::toupper(static_cast<unsigned char>(ch))) : ch;
+            const char typed = c->upperCase() ? static_cast<char>(std::toupper(static_cast<unsigned char>(ch))) : ch;
+            if (selected != 0) c->text.replace(c->selectionFrom, selected, 1, typed);
+            else c->text += typed;
         }
+        c->selectionFrom = c->selectionTo = 0;
         if (!ended_) logic_->onCommand(id, ui::Notify::Change);
     }
 }
@@ -130,6 +136,23 @@ void FakeDialog::moveFocus(int id) {
     FakeControl* c = find(id);
     if (ended_ || !c || !c->enabled) return;
     setFocusTo(id, 0);
+}
+
+void FakeDialog::tabTo(int id) {
+    FakeControl* c = find(id);
+    if (ended_ || !c || !c->enabled) return;
+    setFocusTo(id, 0);
+    if (focused_ == id && c->isEdit()) {
+        c->selectionFrom = 0;
+        c->selectionTo = c->text.size();
+    }
+}
+
+void FakeDialog::select(int id, std::size_t from, std::size_t to) {
+    FakeControl* c = find(id);
+    if (!c || !c->isEdit()) return;
+    c->selectionFrom = std::min(from, c->text.size());
+    c->selectionTo = std::min(std::max(to, c->selectionFrom), c->text.size());
 }
 
 void FakeDialog::pressEnter() {
@@ -170,6 +193,7 @@ void FakeDialog::setText(int id, std::string_view text) {
     FakeControl* c = find(id);
     if (!c) return;
     c->text = c->upperCase() ? upper(text) : std::string(text);
+    c->selectionFrom = c->selectionTo = 0;
     if (c->isEdit() && logic_ && !ended_) logic_->onCommand(id, ui::Notify::Change);
 }
 
@@ -213,7 +237,7 @@ void FakeDialog::limitText(int id, uint32_t chars) {
 
 int FakeDialog::lineLength(int id) {
     const FakeControl* c = find(id);
-    return c ? static_cast<int>(c->text.size()) : 0;
+    return c ? static_cast<int>(c->text.size() - c->selected()) : 0;
 }
 
 void FakeDialog::setListColumns(int id, std::span<const ui::ListColumn> columns) {

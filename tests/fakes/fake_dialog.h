@@ -14,8 +14,10 @@
 //   Escape and the close box give Cancel;
 // - a character typed goes through DialogLogic::filterChar and then into the box it
 //   was typed in, even when the filter moved the focus.
-// Text positions are not modelled: typing appends, Backspace removes the last character,
-// nothing is ever selected.
+// Text positions are not modelled beyond a selection: typing replaces the selected
+// characters or else appends, Backspace removes the selected characters or else the last
+// one. Tab into an edit box selects its whole text, as the dialog manager does; text the
+// program sets and a typed character leave nothing selected.
 // Message boxes are answered from `session().answers` in order (the first button of the
 // box when none is left) and recorded; child dialogs run the scripts queued with
 // onChild() for their template.
@@ -40,11 +42,13 @@ struct FakeControl {
     bool enabled = true;
     uint32_t style = 0;
     uint32_t limit = 0;  // 0: no limit set
+    std::size_t selectionFrom = 0, selectionTo = 0;  // selected characters [from, to); none when equal
     std::vector<ui::ListColumn> columns;
     std::vector<std::vector<std::string>> rows;
     bool gridLines = false;
 
     bool isEdit() const { return kind == ControlKind::Edit; }
+    std::size_t selected() const { return selectionTo > selectionFrom ? selectionTo - selectionFrom : 0; }
     bool isButton() const { return kind == ControlKind::PushButton || kind == ControlKind::DefPushButton; }
     bool upperCase() const { return isEdit() && (style & 0x8) != 0; }
     bool numbersOnly() const { return isEdit() && (style & 0x2000) != 0; }
@@ -103,7 +107,10 @@ public:
     // ---- Operator actions (ignored once the dialog has ended).
     void click(int id);
     void type(std::string_view chars);
-    void moveFocus(int id);  // the operator tabs or clicks into `id`
+    void moveFocus(int id);  // the operator clicks into `id` (nothing gets selected)
+    void tabTo(int id);      // the operator tabs into `id`: an edit box's text is selected
+    // The operator selects characters [from, to) of edit box `id` (cut to its text).
+    void select(int id, std::size_t from, std::size_t to);
     void pressEnter();
     void pressEscape();
     void closeBox();

@@ -241,6 +241,31 @@ TEST_F(StationDialogTest, theStartAddressBoxesTakeOnlyHexDigitsAndMoveOnAfterTwo
     EXPECT_EQ(view->text(IDC_START_BYTE1), "");
 }
 
+// Tab into a box selects its text; a typed character then replaces the selection, so the
+// box's text, not counting selected characters, is what decides the move.
+TEST_F(StationDialogTest, aCharacterTypedOverSelectedTextStaysInTheBoxAndTheNextOneMovesOn) {
+    struct Case { const char* held; std::size_t from, to; const char* typed; const char* text; int focus; };
+    const Case cases[] = {
+        {"5", 0, 1, "7", "7", IDC_START_BYTE3},          // Tab into a one-character box, a digit
+        {"5", 0, 1, "7a", "7A", IDC_START_BYTE4},        // and a second one fills it and moves on
+        {"1A", 0, 2, "3", "3", IDC_START_BYTE3},         // a full box, all of it selected
+        {"1A", 1, 2, "b", "1B", IDC_START_BYTE4},        // one of two selected: one left, so on
+        {"5", 0, 1, "\b", "", IDC_START_BYTE3},          // Backspace removes the selection only
+        {"5", 0, 0, "7", "57", IDC_START_BYTE4},         // nothing selected: as before
+    };
+    start();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.held) + " [" + std::to_string(c.from) + "," + std::to_string(c.to) + ") " + c.typed);
+        view->setText(IDC_START_BYTE3, c.held);
+        view->tabTo(IDC_START_BYTE3);
+        view->select(IDC_START_BYTE3, c.from, c.to);
+        view->type(c.typed);
+        EXPECT_EQ(view->text(IDC_START_BYTE3), c.text);
+        EXPECT_EQ(view->focused(), c.focus);
+    }
+    EXPECT_EQ(view->session().beeps, 0);
+}
+
 TEST_F(StationDialogTest, enterAndEscapeDoNothing) {
     start();
     view->moveFocus(IDC_DEVICE_COUNT);

@@ -566,6 +566,24 @@ TEST_F(EditorTest, theLastAddressBoxHandsTheFocusToClearWhenAnAddressIsRecorded)
     EXPECT_EQ(view->focused(), IDC_CLEAR_ADDRESS);
 }
 
+TEST_F(EditorTest, aDigitTypedAfterTabIntoAOneCharacterBoxReplacesItAndKeepsTheFocus) {
+    writeAddress("PREVIOUSMACADDR", {"00", "1b", "4e", "7a", "01", "00"});
+    start();
+    login();
+    view->setText(IDC_ADDRESS_BYTE2, "1");
+    view->tabTo(IDC_ADDRESS_BYTE2);  // selects the "1"
+    view->type("4");
+    EXPECT_EQ(view->text(IDC_ADDRESS_BYTE2), "4");
+    EXPECT_EQ(view->focused(), IDC_ADDRESS_BYTE2);
+    view->type("c");
+    EXPECT_EQ(view->text(IDC_ADDRESS_BYTE2), "4C");
+    EXPECT_EQ(view->focused(), IDC_ADDRESS_BYTE3);
+    view->tabTo(IDC_ADDRESS_BYTE3);  // "4e", all selected
+    view->type("\b");
+    EXPECT_EQ(view->text(IDC_ADDRESS_BYTE3), "");
+    EXPECT_EQ(view->focused(), IDC_ADDRESS_BYTE3) << "nothing was left outside the selection";
+}
+
 TEST_F(EditorTest, aBackspaceInABoxHoldingOneCharacterDeletesItAndMovesOn) {
     start();
     login();

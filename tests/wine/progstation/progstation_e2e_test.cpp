@@ -207,6 +207,21 @@ TEST_F(StationRun, theStartAddressBoxesFilterKeysMoveOnAndEnterAndEscapeDoNothin
     exitAndWait();
 }
 
+// Tab selects a box's text; the character typed over it replaces it, so the focus stays.
+TEST_F(StationRun, aDigitTypedAfterTabIntoAOneCharacterBoxReplacesItAndKeepsTheFocus) {
+    options(0, 0, 0);
+    start();
+    main.setText(IDC_START_BYTE3, "5");
+    main.focus(IDC_START_BYTE3);  // as by the Tab key: the "5" is selected
+    main.typeChars("7");
+    EXPECT_EQ(main.text(IDC_START_BYTE3), "7");
+    EXPECT_EQ(main.focusedId(), IDC_START_BYTE3);
+    main.typeChars("a");
+    EXPECT_EQ(main.text(IDC_START_BYTE3), "7A");
+    EXPECT_EQ(main.focusedId(), IDC_START_BYTE4);
+    exitAndWait();
+}
+
 // ---- Side actions.
 
 TEST_F(StationRun, revCInputsBehindTheLoginPadAVidOfNinetySevenInFileAndBox) {

@@ -214,6 +214,21 @@ TEST_F(SetupEditorRun, typedLastAddressEndingInFFIsSavedWithTheNextAddressCarrie
     exitAndWait();
 }
 
+// Tab selects a box's text; the character typed over it replaces it, so the focus stays.
+TEST_F(SetupEditorRun, aDigitTypedAfterTabIntoAOneCharacterBoxReplacesItAndKeepsTheFocus) {
+    start();
+    loginWith("tpw731");
+    main.setText(IDC_ADDRESS_BYTE2, "1");
+    main.focus(IDC_ADDRESS_BYTE2);  // as by the Tab key: the "1" is selected
+    main.typeChars("4");
+    EXPECT_EQ(main.text(IDC_ADDRESS_BYTE2), "4");
+    EXPECT_EQ(main.focusedId(), IDC_ADDRESS_BYTE2);
+    main.typeChars("c");
+    EXPECT_EQ(main.text(IDC_ADDRESS_BYTE2), "4C");
+    EXPECT_EQ(main.focusedId(), IDC_ADDRESS_BYTE3);
+    exitAndWait();
+}
+
 TEST_F(SetupEditorRun, anEmptyAddressBoxStopsSaveWithItsMessage) {
     start();
     loginWith("tpw731");

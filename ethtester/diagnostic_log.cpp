@@ -4,19 +4,25 @@
 #include <filesystem>
 #include <system_error>
 
-namespace lt::ethtester {
-namespace {
+#include "common/platform/host_path.h"
 
-// Paths are Windows paths; on a host that separates with "/", a backslash is a separator.
-std::filesystem::path hostPath(std::string path) {
-#ifndef _WIN32
-    for (char& ch : path)
-        if (ch == '\\') ch = '/';
-#endif
-    return std::filesystem::path(path);
+namespace lt::ethtester {
+
+void PortableLogFiles::remove(const std::string& path) {
+    const std::filesystem::path file = platform::hostPath(path);
+    std::error_code ec;
+    std::filesystem::permissions(file, std::filesystem::perms::owner_write, std::filesystem::perm_options::add, ec);
+    std::filesystem::remove(file, ec);
 }
 
-}  // namespace
+std::FILE* PortableLogFiles::openForAppend(const std::string& path) {
+    std::string text = path;  // the C library takes the host's own path text
+    if constexpr (std::filesystem::path::preferred_separator == '/') {
+        for (char& c : text)
+            if (c == '\\') c = '/';
+    }
+    return std::fopen(text.c_str(), "a+");
+}
 
 void DiagnosticLog::open(const std::string& moduleName, const std::string& path, bool fresh, bool enabled) {
     closeFile();  // a log left open by an earlier run is not reopened behind its back
@@ -28,14 +34,8 @@ void DiagnosticLog::open(const std::string& moduleName, const std::string& path,
     // another file): logging is off for this run, as when the file cannot be opened.
     if (path_.empty() || path_.size() > kMaxText) return;
 
-    const std::filesystem::path file = hostPath(path_);
-    if (fresh) {
-        std::error_code ec;
-        std::filesystem::permissions(file, std::filesystem::perms::owner_write, std::filesystem::perm_options::add,
-                                     ec);
-        std::filesystem::remove(file, ec);
-    }
-    file_ = std::fopen(file.string().c_str(), "a+");
+    if (fresh) files_.remove(path_);
+    file_ = files_.openForAppend(path_);
     if (!file_) return;
 
     const LocalTime t = clock_.now();

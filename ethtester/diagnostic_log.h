@@ -18,13 +18,33 @@ public:
     virtual LocalTime now() = 0;
 };
 
+// The file calls of the log. Paths are kept as the platform's own file functions take
+// them: on Windows in the ANSI code page, as GetCurrentDirectoryA gives them, end to end.
+class LogFiles {
+public:
+    virtual ~LogFiles() = default;
+    // Sets the file's attributes to normal and deletes it (SetFileAttributesA, DeleteFileA);
+    // a file that is not there is left so.
+    virtual void remove(const std::string& path) = 0;
+    // Opens the file for reading and appending in text mode; null when it cannot be opened.
+    virtual std::FILE* openForAppend(const std::string& path) = 0;
+};
+
+// The log's files over the host's own (std::filesystem and the C library), for native
+// builds and tests. On a host that separates with "/", a backslash is a separator.
+class PortableLogFiles final : public LogFiles {
+public:
+    void remove(const std::string& path) override;
+    std::FILE* openForAppend(const std::string& path) override;
+};
+
 class DiagnosticLog {
 public:
     // Longest module name and path the log keeps (the platform's 260-character buffers less
     // the terminator).
     static constexpr std::size_t kMaxText = 259;
 
-    explicit DiagnosticLog(Clock& clock) : clock_(clock) {}
+    DiagnosticLog(Clock& clock, LogFiles& files) : clock_(clock), files_(files) {}
     ~DiagnosticLog() { closeFile(); }
     DiagnosticLog(const DiagnosticLog&) = delete;
     DiagnosticLog& operator=(const DiagnosticLog&) = delete;
@@ -44,6 +64,7 @@ private:
     void closeFile();
 
     Clock& clock_;
+    LogFiles& files_;
     bool enabled_ = false;
     std::FILE* file_ = nullptr;
     std::string moduleName_;

@@ -25,7 +25,7 @@ namespace keys = settings::keys;
 
 }  // namespace
 
-DiagnosticsDialog::DiagnosticsDialog(DiagnosticsPorts ports) : ports_(ports), log_(ports.clock) {}
+DiagnosticsDialog::DiagnosticsDialog(DiagnosticsPorts ports) : ports_(ports), log_(ports.clock, ports.logFiles) {}
 
 // The log is closed when the dialog goes, also after a Start that ended early.
 DiagnosticsDialog::~DiagnosticsDialog() { log_.close(); }

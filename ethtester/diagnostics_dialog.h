@@ -37,6 +37,7 @@ struct DiagnosticsPorts {
     WorkerThreads& threads;
     RunIdleEvent& runIdle;
     Clock& clock;
+    LogFiles& logFiles;
 };
 
 class DiagnosticsDialog : public ui::DialogLogic, private Reporter, private TitleSink {

@@ -24,6 +24,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     lt::win32::WorkerThreadsWin32 threads;
     lt::win32::RunIdleEventWin32 runIdle;
     lt::win32::LocalClockWin32 clock;
+    lt::win32::LogFilesWin32 logFiles;
     std::unique_ptr<lt::adapter::ControlDevice> device = lt::win32::openAdapterDevice();
 
     // Without a Windows directory the settings read as missing: every default applies.
@@ -32,7 +33,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     lt::settings::SettingsStore settings(profiles, files, paths);
 
     lt::ethtester::DiagnosticsDialog dialog(lt::ethtester::DiagnosticsPorts{
-        strings, settings, system, *device, errorTexts, errorBox, threads, runIdle, clock});
+        strings, settings, system, *device, errorTexts, errorBox, threads, runIdle, clock, logFiles});
     lt::win32::runDialog(IDD_ETHTESTER_MAIN, dialog, nullptr, "EthTester");
     return 0;
 }

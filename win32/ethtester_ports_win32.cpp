@@ -1,4 +1,4 @@
-// ethtester_ports_win32.cpp: MessageBoxA without owner, GetLocalTime.
+// ethtester_ports_win32.cpp: MessageBoxA without owner, GetLocalTime, the log file by its ANSI path.
 #include "win32/ethtester_ports_win32.h"
 
 #include <windows.h>
@@ -14,5 +14,12 @@ ethtester::LocalTime LocalClockWin32::now() {
     GetLocalTime(&t);
     return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
 }
+
+void LogFilesWin32::remove(const std::string& path) {
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
+}
+
+std::FILE* LogFilesWin32::openForAppend(const std::string& path) { return std::fopen(path.c_str(), "a+"); }
 
 }  // namespace lt::win32

@@ -39,7 +39,8 @@ std::string lines(std::initializer_list<const char*> ls) {
 struct DiagnosticLogTest : ::testing::Test {
     lt::test::TempDir dir;
     FixedClock clock;
-    DiagnosticLog log{clock};
+    PortableLogFiles files;
+    DiagnosticLog log{clock, files};
     std::string path = dir.file("USBEthDiagnostics.log");
 };
 

@@ -68,6 +68,7 @@ struct DiagnosticsDialogTest : ::testing::Test {
     lt::test::FakeWorkerThreads threads;
     lt::test::FakeRunIdleEvent runIdle;
     FixedClock clock;
+    PortableLogFiles logFiles;
     std::unique_ptr<bench::BenchDevice> device;
     FakeDialog view{rc, IDD_ETHTESTER_MAIN};
     std::unique_ptr<DiagnosticsDialog> dialog;
@@ -88,7 +89,8 @@ struct DiagnosticsDialogTest : ::testing::Test {
     void open() {
         device = std::make_unique<bench::BenchDevice>(benchPath);
         dialog = std::make_unique<DiagnosticsDialog>(
-            DiagnosticsPorts{strings, store, system, *device, errorTexts, errorBox, threads, runIdle, clock});
+            DiagnosticsPorts{strings, store, system, *device, errorTexts, errorBox, threads, runIdle, clock,
+                             logFiles});
         view.open(*dialog);
     }
     std::string status() { return view.text(IDC_STATUS); }
@@ -232,7 +234,8 @@ TEST_F(DiagnosticsDialogTest, aWrongOrFailedDriverVersionClosesTheProgramAfterIt
         benchctl({"driver", c.setting});
         bench::BenchDevice bench(benchPath);
         DiagnosticsDialog d(
-            DiagnosticsPorts{strings, store, system, bench, errorTexts, errorBox, threads, runIdle, clock});
+            DiagnosticsPorts{strings, store, system, bench, errorTexts, errorBox, threads, runIdle, clock,
+                             logFiles});
         FakeDialog v(rc, IDD_ETHTESTER_MAIN);
         v.open(d);
         v.click(IDC_START);

@@ -96,6 +96,65 @@ TEST_F(EthTesterRun, aManualRegisterRunLogsItsLinesAndLeavesTheDialogReady) {
     EXPECT_TRUE(program->waitForExit().has_value());
 }
 
+// The log path is the current directory as GetCurrentDirectoryA gives it, in the ANSI code
+// page; it must reach the file functions in that code page too. "C:\Pr\xFCfung" is
+// "C:\Prüfung" in the ANSI code pages of Western Europe (1252 in Wine's default prefix).
+TEST_F(EthTesterRun, aLogInAFolderWhoseNameIsNotPlainAsciiReplacesTheOldOne) {
+    const std::string folder = "C:\\Pr\xFC" "fung";
+    const std::string file = folder + "\\USBEthDiagnostics.log";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    auto writeAnsi = [](const std::string& path, const std::string& bytes) {
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_READONLY, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return false;
+        DWORD written = 0;
+        const bool ok = WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
+        CloseHandle(h);
+        return ok;
+    };
+    auto readAnsi = [](const std::string& path) -> std::string {
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               0, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return "<no log>";
+        std::string bytes;
+        char buffer[4096];
+        DWORD got = 0;
+        while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+        CloseHandle(h);
+        return bytes;
+    };
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);  // left by an earlier run of this test
+    DeleteFileA(file.c_str());
+    ASSERT_TRUE(writeAnsi(file, "the old run\r\n"));  // read-only, as the log's fresh start allows
+
+    benchctl({"create", "2"});
+    settings(kRegisterOnly);
+    program = Program::start(LT_ETHTESTER_EXE, folder);
+    ASSERT_NE(program, nullptr);
+    auto box = program->waitForMessageBox();
+    ASSERT_TRUE(box) << "no start-up recommendation";
+    ASSERT_TRUE(answer(*box, IDOK));
+    auto found = program->waitForDialog("Ethernet Diagnostic Tool");
+    ASSERT_TRUE(found) << "the tester did not open";
+    main = *found;
+    main.click(IDC_START);
+    ASSERT_TRUE(waitUntil([&] { return statusIs(IDS_ALL_PASSED); }, 30000)) << main.text(IDC_STATUS);
+    main.click(IDC_EXIT);
+    EXPECT_TRUE(program->waitForExit().has_value());
+
+    const std::string log = readAnsi(file);
+    EXPECT_EQ(log.find("the old run"), std::string::npos) << log;
+    EXPECT_NE(log.find("--------- Start of USB-Ethernet Diagnostics---------\r\n"
+                       "Register test selected.\r\n"
+                       "Register test is in progres...\r\n"
+                       "All the connected devices passed the Register test !!\r\n"
+                       "--------- End of USB-Ethernet Diagnostics---------\r\n"),
+              std::string::npos)
+        << log;
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(file.c_str());
+    RemoveDirectoryA(folder.c_str());
+}
+
 TEST_F(EthTesterRun, autoModeWithAPassingLotClosesTheProgramByItself) {
     benchctl({"create", "2"});
     settings(kRegisterOnly, true);

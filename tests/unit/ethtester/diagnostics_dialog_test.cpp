@@ -40,7 +40,11 @@ struct FakeErrorTexts : platform::ErrorTexts {
 
 struct FakeErrorBox : ErrorBox {
     std::vector<std::string> shown;
-    void show(const std::string& text) override { shown.push_back(text); }
+    std::function<void()> whileShown;  // what the operator does while the box is open
+    void show(const std::string& text) override {
+        shown.push_back(text);
+        if (whileShown) whileShown();
+    }
 };
 
 struct FixedClock : Clock {
@@ -281,6 +285,29 @@ TEST_F(DiagnosticsDialogTest, exitWhenIdleEndsTheDialogAtOnce) {
     EXPECT_TRUE(view.ended());
     EXPECT_TRUE(dialog->stopRequested());
     EXPECT_EQ(status(), strings.text(IDS_EXITING));
+}
+
+// The error boxes have no owner, so Exit can be pressed while one is open. In a run that
+// never started a worker (only external loopback selected, the PHY mode check failing) no
+// worker sets the run-idle event: Exit must not wait for it.
+TEST_F(DiagnosticsDialogTest, exitWhileTheBoxOfARunWithoutAWorkerIsOpenEndsTheDialog) {
+    benchctl({"create", "2"});
+    benchctl({"driver", "phymode=1"});
+    diag("TESTITEMS", "Register", "0");
+    diag("TESTITEMS", "QuickLoopback", "0");
+    diag("TESTITEMS", "ExternalLoopback", "1");
+    open();
+    bool endedWhileShown = false;
+    errorBox.whileShown = [&] {
+        view.click(IDC_EXIT);
+        endedWhileShown = view.ended();
+    };
+    runIdle.waitLimit = std::chrono::milliseconds(3000);
+    view.click(IDC_START);
+    EXPECT_EQ(errorBox.shown, std::vector<std::string>{strings.text(IDS_PHY_NOT_AUTONEG)});
+    EXPECT_FALSE(runIdle.gaveUp);
+    EXPECT_TRUE(endedWhileShown);
+    EXPECT_EQ(threads.started, 0);
 }
 
 TEST(EepromRows, showEachRevisionsFieldsAndABlankRowAfterEachAdapter) {

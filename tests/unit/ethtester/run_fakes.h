@@ -2,10 +2,15 @@
 // event, and a device wrapper that watches (and can disturb) the requests on the bench.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -90,13 +95,25 @@ struct FakeTitle : ethtester::TitleSink {
     }
 };
 
+// Its wait gives up after `waitLimit` and fails the test: a wait for an event that nobody
+// sets is a hang of the program, and must not hang the test run.
 struct FakeRunIdleEvent : ethtester::RunIdleEvent {
     std::atomic<bool> state{false};
+    std::chrono::milliseconds waitLimit{10000};
+    bool gaveUp = false;
     void set() override { state = true; }
     void reset() override { state = false; }
     bool isSet() const override { return state; }
     void waitServingSent() override {
-        while (!state) std::this_thread::yield();
+        const auto deadline = std::chrono::steady_clock::now() + waitLimit;
+        while (!state) {
+            if (std::chrono::steady_clock::now() >= deadline) {
+                gaveUp = true;
+                ADD_FAILURE() << "the wait for the run-idle event did not end: nothing sets it";
+                return;
+            }
+            std::this_thread::yield();
+        }
     }
 };
 
@@ -107,6 +124,7 @@ struct WatchingDevice : adapter::ControlDevice {
     struct Request {
         uint32_t code;
         uint16_t device;  // 0 for requests without one
+        std::string text;  // the register requests with their fields, as the register test's log numbers them
     };
     adapter::ControlDevice& inner;
     std::mutex mutex;
@@ -122,6 +140,30 @@ struct WatchingDevice : adapter::ControlDevice {
     std::vector<Request> seen() {
         std::lock_guard<std::mutex> lock(mutex);
         return requests;
+    }
+    // The texts of the requests in order ("register 8 of 1 := 80", "phy 0 of 2 := 8000",
+    // "register 8 of 1?", "phy 1 of 2?", "chip revision?"), other requests left out.
+    std::vector<std::string> registerRequests() {
+        std::vector<std::string> out;
+        for (const Request& r : seen())
+            if (!r.text.empty()) out.push_back(r.text);
+        return out;
+    }
+    static std::string describe(uint32_t code, std::span<const uint8_t> in) {
+        using namespace adapter;
+        auto u16 = [&](std::size_t i) { return unsigned(in[i] | in[i + 1] << 8); };
+        char text[64] = {};
+        if (code == IOCTL_WRITE_MAC_REGISTER && in.size() >= 7)
+            std::snprintf(text, sizeof text, "register %u of %u := %02x", u16(0) + 1, u16(4), unsigned(in[6]));
+        else if (code == IOCTL_READ_MAC_REGISTER && in.size() >= 4)
+            std::snprintf(text, sizeof text, "register %u of %u?", u16(0) + 1, u16(2));
+        else if (code == IOCTL_WRITE_PHY_REGISTER && in.size() >= 5)
+            std::snprintf(text, sizeof text, "phy %u of %u := %04x", unsigned(in[4]), u16(2), u16(0));
+        else if (code == IOCTL_READ_PHY_REGISTER && in.size() >= 3)
+            std::snprintf(text, sizeof text, "phy %u of %u?", unsigned(in[2]), u16(0));
+        else if (code == IOCTL_GET_CHIP_REVISION)
+            std::snprintf(text, sizeof text, "chip revision?");
+        return text;
     }
     // The device numbers of the requests with `code`, in order.
     std::vector<uint16_t> devicesOf(uint32_t code) {
@@ -147,7 +189,7 @@ struct WatchingDevice : adapter::ControlDevice {
                 device = uint16_t(input[4] | input[5] << 8);
             {
                 std::lock_guard<std::mutex> lock(owner.mutex);
-                owner.requests.push_back({code, device});
+                owner.requests.push_back({code, device, describe(code, input)});
             }
             if (code == IOCTL_SEND_RECEIVE_PACKET) {
                 const uint32_t frame = ++owner.frames;

@@ -94,6 +94,37 @@ TEST_F(TestRunTest, testsRunInTheFixedOrderWithThePhyCheckBeforeExternalAndLong)
                                             IOCTL_SET_LOOPBACK_MODE, IOCTL_SET_LOOPBACK_MODE}));
 }
 
+// The bench reads back what is written, so only the requests themselves show the plan's
+// bytes: each adapter in turn gets its register rows, the revision query, register 22 (the
+// bench's adapters are of revision 0x200) and then the PHY reset and reads.
+TEST_F(TestRunTest, theRegisterAndPhyTestSendsThePlansRequestsToEachAdapterInTurn) {
+    makeBench({{"create", "2"}});
+    EXPECT_EQ(run(only(true, false)), kPassed);
+    struct Row { int first, last; const char* byte; };
+    const Row registerRows[] = {{1, 7, "ff"},   {8, 8, "80"},   {9, 9, "18"},  {10, 10, "10"},
+                                {11, 14, "ff"}, {15, 15, "ff"}, {0, 0, ""},    {22, 22, "ff"}};
+    const char* phyRequests[] = {"phy 0 of %d := 8000", "phy 0 of %d?", "phy 1 of %d?",
+                                 "phy 4 of %d?",        "phy 5 of %d?", "phy 6 of %d?"};
+    std::vector<std::string> expected;
+    char text[64];
+    for (int adapter = 1; adapter <= 2; ++adapter) {
+        for (const Row& row : registerRows) {
+            if (row.first == 0) expected.push_back("chip revision?");
+            for (int n = row.first; row.first != 0 && n <= row.last; ++n) {
+                std::snprintf(text, sizeof text, "register %d of %d := %s", n, adapter, row.byte);
+                expected.push_back(text);
+                std::snprintf(text, sizeof text, "register %d of %d?", n, adapter);
+                expected.push_back(text);
+            }
+        }
+        for (const char* phy : phyRequests) {
+            std::snprintf(text, sizeof text, phy, adapter);
+            expected.push_back(text);
+        }
+    }
+    EXPECT_EQ(device->registerRequests(), expected);
+}
+
 TEST_F(TestRunTest, aRegisterFaultOnAdapterTwoOfThreeEndsTheRunBeforeAdapterThree) {
     makeBench({{"create", "3"}, {"set", "2", "register=15:0xFF"}, {"set", "all", "revision=0x100"},
                {"driver", "revision=0x100"}});

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 
 using lt::win32::RunIdleEventWin32;
 using lt::win32::WorkerThreadsWin32;
@@ -72,7 +74,23 @@ TEST(RunIdleEventWin32, isManualResetAndItsWaitServesSentMessages) {
         error);
     event.waitServingSent();
     EXPECT_TRUE(event.isSet());
-    EXPECT_TRUE(event.isSet());  // stays set until reset
+    // Manual reset: neither the wait nor isSet took the event back, so a second wait returns
+    // at once. A watchdog sets the event after 5 s, which fails the test instead of hanging it.
+    std::atomic<bool> secondWaitDone{false}, watchdogSetIt{false};
+    std::thread watchdog([&] {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!secondWaitDone && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (!secondWaitDone) {
+            watchdogSetIt = true;
+            event.set();
+        }
+    });
+    event.waitServingSent();
+    secondWaitDone = true;
+    watchdog.join();
+    EXPECT_FALSE(watchdogSetIt) << "the event did not stay set after the first wait";
+    EXPECT_TRUE(event.isSet());
     worker->joinServingSent();
     EXPECT_EQ(window.title(), "stopping");
     event.reset();

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/adapter/control_device.h"
+#include "common/adapter/training_mode.h"
 #include "common/platform/error_texts.h"
 #include "common/platform/system_paths.h"
 #include "common/settings/settings_store.h"
@@ -37,6 +38,7 @@ struct DiagnosticsPorts {
     WorkerThreads& threads;
     RunIdleEvent& runIdle;
     Clock& clock;
+    adapter::TrainingMode training = {};  // the training build: `device` is the simulated bench
 };
 
 class DiagnosticsDialog : public ui::DialogLogic, private Reporter, private TitleSink {
@@ -66,6 +68,8 @@ private:
     bool driverCheck();
     void restoreAfterPass();
     void setRunControls(bool on);
+    // The training build's mark, "" in the production build.
+    std::string trainingMark() const;
 
     // Reporter
     void showStatus(uint32_t id) override;

@@ -2,7 +2,8 @@
 // in the system's USB device registry, as a real re-enumeration would.
 //
 // The bench calls it when a program asks how many adapters re-enumerated. The Win32
-// implementation writes only under Wine; elsewhere no mirror is given.
+// implementation (win32/bench_registry_win32, linked only into the training builds and
+// the tests) writes only under Wine; elsewhere no mirror is given.
 #pragma once
 
 #include <cstdint>

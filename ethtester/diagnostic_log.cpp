@@ -45,6 +45,7 @@ void DiagnosticLog::open(const std::string& moduleName, const std::string& path,
     const std::string header = "Module_Name:" + moduleName_ + "\nDate:" + date + "\nTime:" + time;
     writeLine("-------------------");
     writeLine(header.c_str());
+    if (!headerNote_.empty()) writeLine(headerNote_.c_str());
     writeLine("-------------------");
     writeLine(("--------- Start of " + moduleName_ + "---------").c_str());
 }

@@ -57,6 +57,9 @@ public:
     void writeLine(const char* text);
     // Writes the end line and closes; further writes and closes do nothing until open.
     void close();
+    // A line of its own that every later open writes into the header, after the time
+    // (the training build's mark); "" for none, as in the production build.
+    void setHeaderNote(std::string note) { headerNote_ = std::move(note); }
 
     bool isOpen() const { return file_ != nullptr; }
 
@@ -69,6 +72,7 @@ private:
     std::FILE* file_ = nullptr;
     std::string moduleName_;
     std::string path_;
+    std::string headerNote_;
 };
 
 }  // namespace lt::ethtester

@@ -25,13 +25,21 @@ namespace keys = settings::keys;
 
 }  // namespace
 
-DiagnosticsDialog::DiagnosticsDialog(DiagnosticsPorts ports) : ports_(ports), log_(ports.clock, ports.logFiles) {}
+DiagnosticsDialog::DiagnosticsDialog(DiagnosticsPorts ports) : ports_(ports), log_(ports.clock, ports.logFiles) {
+    log_.setHeaderNote(trainingMark());
+}
+
+std::string DiagnosticsDialog::trainingMark() const {
+    if (!ports_.training.active) return {};
+    return adapter::trainingMarkText(ports_.strings.text(IDS_TRAINING_MARK), ports_.training);
+}
 
 // The log is closed when the dialog goes, also after a Start that ended early.
 DiagnosticsDialog::~DiagnosticsDialog() { log_.close(); }
 
 void DiagnosticsDialog::onInit() {
     view().setIcon(IDI_ETHTESTER);
+    if (ports_.training.active) view().showNotice(IDC_TRAINING_MARK, trainingMark());
     if (!ports_.system.isRecommendedSystem())
         view().messageBox(ports_.strings.text(IDS_RECOMMENDED_SYSTEM), ui::Icon::Information, ui::Buttons::Ok);
 
@@ -61,7 +69,7 @@ void DiagnosticsDialog::onCommand(int id, ui::Notify code) {
         case IDC_START: start(); break;
         case IDC_EXIT: exit(); break;
         case IDC_SHOW_EEPROM: {
-            EepromDetailsDialog details(ports_.device);
+            EepromDetailsDialog details(ports_.device, trainingMark());
             view().runChild(IDD_EEPROM_DETAILS, details);
             break;
         }

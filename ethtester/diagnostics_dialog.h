@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/adapter/control_device.h"
+#include "common/adapter/training_mode.h"
 #include "common/platform/error_texts.h"
 #include "common/platform/system_paths.h"
 #include "common/settings/settings_store.h"
@@ -38,6 +39,7 @@ struct DiagnosticsPorts {
     RunIdleEvent& runIdle;
     Clock& clock;
     LogFiles& logFiles;
+    adapter::TrainingMode training = {};  // the training build: `device` is the simulated bench
 };
 
 class DiagnosticsDialog : public ui::DialogLogic, private Reporter, private TitleSink {
@@ -67,6 +69,8 @@ private:
     bool driverCheck();
     void restoreAfterPass();
     void setRunControls(bool on);
+    // The training build's mark, "" in the production build.
+    std::string trainingMark() const;
 
     // Reporter
     void showStatus(uint32_t id) override;

@@ -46,6 +46,7 @@ std::vector<std::array<std::string, 2>> eepromRows(uint32_t number, bool readOk,
 }
 
 void EepromDetailsDialog::onInit() {
+    if (!trainingMark_.empty()) view().showNotice(IDC_TRAINING_MARK, trainingMark_);
     uint32_t count = 0, error = 0;
     if (auto handle = device_.open(error)) {
         if (!adapter::getDeviceCount(*handle, count, error)) count = 0;

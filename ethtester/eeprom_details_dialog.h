@@ -22,11 +22,14 @@ std::vector<std::array<std::string, 2>> eepromRows(uint32_t number, bool readOk,
 
 class EepromDetailsDialog : public ui::DialogLogic {
 public:
-    explicit EepromDetailsDialog(adapter::ControlDevice& device) : device_(device) {}
+    // `trainingMark`: the training build's mark, shown above the OK button; "" for none.
+    explicit EepromDetailsDialog(adapter::ControlDevice& device, std::string trainingMark = {})
+        : device_(device), trainingMark_(std::move(trainingMark)) {}
     void onInit() override;
 
 private:
     adapter::ControlDevice& device_;
+    std::string trainingMark_;
 };
 
 }  // namespace lt::ethtester

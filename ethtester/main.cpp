@@ -1,8 +1,15 @@
 // main.cpp: EthTester's entry point: wires the Win32 ports to the diagnostics dialog and runs it.
+//
+// Built twice: EthTester.exe on the adapter driver, and with LT_TRAINING_BUILD defined
+// EthTesterTraining.exe on the simulated bench, which shows its training mark in both
+// windows and in the log. Only the training build links the bench.
 #include "common/settings/settings_store.h"
 #include "ethtester/diagnostics_dialog.h"
 #include "resources/ethtester_ids.h"
 #include "win32/adapter_access.h"
+#ifdef LT_TRAINING_BUILD
+#include "win32/bench_access_win32.h"
+#endif
 #include "win32/dialog_host.h"
 #include "win32/error_text.h"
 #include "win32/ethtester_ports_win32.h"
@@ -25,7 +32,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     lt::win32::RunIdleEventWin32 runIdle;
     lt::win32::LocalClockWin32 clock;
     lt::win32::LogFilesWin32 logFiles;
-    std::unique_ptr<lt::adapter::ControlDevice> device = lt::win32::openAdapterDevice();
+#ifdef LT_TRAINING_BUILD
+    lt::win32::AdapterAccess access = lt::win32::openBenchAccess();
+#else
+    lt::win32::AdapterAccess access = lt::win32::openDriverAccess();
+#endif
 
     // Without a Windows directory the settings read as missing: every default applies.
     const lt::settings::SettingsPaths paths =
@@ -33,7 +44,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     lt::settings::SettingsStore settings(profiles, files, paths);
 
     lt::ethtester::DiagnosticsDialog dialog(lt::ethtester::DiagnosticsPorts{
-        strings, settings, system, *device, errorTexts, errorBox, threads, runIdle, clock, logFiles});
+        strings, settings, system, *access.device, errorTexts, errorBox, threads, runIdle, clock, logFiles, access.training});
     lt::win32::runDialog(IDD_ETHTESTER_MAIN, dialog, nullptr, "EthTester");
     return 0;
 }

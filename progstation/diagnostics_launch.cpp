@@ -9,21 +9,23 @@ constexpr std::size_t kMaxPath = 1024;
 
 }  // namespace
 
-std::string diagnosticsInCurrentDirectory(platform::SystemPaths& paths) {
+std::string diagnosticsInCurrentDirectory(platform::SystemPaths& paths, std::string_view program) {
     const auto current = paths.currentDirectory();
     if (!current) return {};
-    std::string path = *current + "\\EthTester.exe";
+    std::string path = *current + "\\" + std::string(program);
     return path.size() <= kMaxPath ? path : std::string();
 }
 
-std::string diagnosticsInPackageFolder(platform::SystemPaths& paths) {
+std::string diagnosticsInPackageFolder(platform::SystemPaths& paths, std::string_view program) {
     const auto windows = paths.windowsDirectory();
     if (!windows || windows->empty()) return {};
-    return windows->substr(0, 1) + ":\\UsbMac\\EthTester.exe";
+    return windows->substr(0, 1) + ":\\UsbMac\\" + std::string(program);
 }
 
-void launchDiagnostics(platform::SystemPaths& paths, ProcessLauncher& launcher, const std::function<void()>& notFound) {
-    for (const std::string& path : {diagnosticsInCurrentDirectory(paths), diagnosticsInPackageFolder(paths)}) {
+void launchDiagnostics(platform::SystemPaths& paths, ProcessLauncher& launcher, const std::function<void()>& notFound,
+                       std::string_view program) {
+    for (const std::string& path :
+         {diagnosticsInCurrentDirectory(paths, program), diagnosticsInPackageFolder(paths, program)}) {
         if (!path.empty() && launcher.runAndWait(path)) return;
     }
     notFound();

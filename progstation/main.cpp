@@ -1,8 +1,15 @@
 // main.cpp: ProgStation's entry point: wires the Win32 ports to the main dialog and runs it.
+//
+// Built twice: ProgStation.exe on the adapter driver, and with LT_TRAINING_BUILD defined
+// ProgStationTraining.exe on the simulated bench, which shows its training mark and starts
+// the training tester. Only the training build links the bench.
 #include "common/login/login_dialogs.h"
 #include "progstation/station_dialog.h"
 #include "resources/progstation_ids.h"
 #include "win32/adapter_access.h"
+#ifdef LT_TRAINING_BUILD
+#include "win32/bench_access_win32.h"
+#endif
 #include "win32/dialog_host.h"
 #include "win32/driver_disk_win32.h"
 #include "win32/error_text.h"
@@ -34,16 +41,19 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     lt::win32::DiskFilesWin32 diskFiles;
     lt::win32::ShellFoldersWin32 shellFolders;
     lt::win32::FolderBrowserWin32 folderBrowser;
-    // The simulated bench when KORUSBMAC_BENCH names one, else the driver's control device.
-    std::unique_ptr<lt::adapter::ControlDevice> device = lt::win32::openAdapterDevice();
+#ifdef LT_TRAINING_BUILD
+    lt::win32::AdapterAccess access = lt::win32::openBenchAccess();
+#else
+    lt::win32::AdapterAccess access = lt::win32::openDriverAccess();
+#endif
 
     lt::login::LoginState loginState;  // one per run of the program
     lt::login::PasswordStore passwordStore(passwordFiles, system);
     lt::login::InlineLoginTexts loginTexts;
 
     lt::progstation::StationDialog dialog(
-        lt::progstation::StationPorts{profiles, files, attributes, system, pauses, errors, strings, *device, registry,
-                                      launcher},
+        lt::progstation::StationPorts{profiles, files, attributes, system, pauses, errors, strings, *access.device,
+                                      registry, launcher, access.training},
         lt::login::LoginContext{loginState, passwordStore, loginTexts, lt::login::kStationLogin},
         lt::progstation::DriverDiskPorts{profiles, system, attributes, diskFiles, shellFolders, folderBrowser,
                                          strings});

@@ -125,7 +125,8 @@ std::optional<Outcome> ProgrammingCycle::runPress() {
     plan_.recordRange(startBoxes_, data_.deviceCount, view_.checked(IDC_OVERWRITE), autoDiagnostics, data_.newRange);
     if (autoDiagnostics) {
         host_.setStatus(IDS_DIAGNOSIS);
-        launchDiagnostics(ports_.system, ports_.launcher, [&] { message(IDS_TESTER_NOT_FOUND, ui::Icon::Stop); });
+        launchDiagnostics(ports_.system, ports_.launcher, [&] { message(IDS_TESTER_NOT_FOUND, ui::Icon::Stop); },
+                          diagnosticsProgram(ports_.training));
         host_.setStatus(IDS_PROGRAMMING);
     }
     const Outcome outcome = openControlDevice() ? programLot(false) : Outcome::NoDevice;

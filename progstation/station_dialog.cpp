@@ -34,6 +34,9 @@ void StationDialog::setStatus(uint32_t stringId) { view().setText(IDC_STATUS, po
 
 void StationDialog::onInit() {
     view().setIcon(IDI_PROGSTATION);
+    if (ports_.training.active)
+        view().showNotice(IDC_TRAINING_MARK,
+                          adapter::trainingMarkText(ports_.strings.text(IDS_TRAINING_MARK), ports_.training));
     if (!ports_.system.isRecommendedSystem())
         view().messageBox(ports_.strings.text(IDS_RECOMMENDED_SYSTEM), ui::Icon::Information, ui::Buttons::Ok);
     setStatus(IDS_ENTER_INPUTS);
@@ -198,9 +201,10 @@ void StationDialog::showAddressList() {
 
 void StationDialog::manualDiagnostics() {
     store_->writeText(keys::DiagnosticsMode, "0");
-    launchDiagnostics(ports_.system, ports_.launcher, [&] {
-        view().messageBox(ports_.strings.text(IDS_TESTER_NOT_FOUND), ui::Icon::Stop, ui::Buttons::Ok);
-    });
+    launchDiagnostics(
+        ports_.system, ports_.launcher,
+        [&] { view().messageBox(ports_.strings.text(IDS_TESTER_NOT_FOUND), ui::Icon::Stop, ui::Buttons::Ok); },
+        diagnosticsProgram(ports_.training));
 }
 
 void StationDialog::takeDescriptorBoxes() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "common/adapter/control_device.h"
+#include "common/adapter/training_mode.h"
 #include "common/platform/error_texts.h"
 #include "common/platform/file_lookup.h"
 #include "common/platform/pauses.h"
@@ -25,6 +26,7 @@ struct StationPorts {
     adapter::ControlDevice& device;     // the adapter driver's control device (or the bench)
     DeviceRegistry& registry;           // the USB device registry, read after programming
     ProcessLauncher& launcher;          // EthTester
+    adapter::TrainingMode training = {};  // the training build: `device` is the simulated bench
 };
 
 }  // namespace lt::progstation

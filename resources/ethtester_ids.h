@@ -26,6 +26,9 @@
 // EEPROM details dialog.
 #define IDC_EEPROM_LIST 1012
 
+// Both dialogs: shown only by the training build.
+#define IDC_TRAINING_MARK 1040
+
 // Strings 1-99: progress and verdicts.
 #define IDS_START_OF_PROGRESS_MESSAGES 1
 #define IDS_REGISTER_IN_PROGRESS 2
@@ -74,3 +77,6 @@
 #define IDS_API_DEVICEIOCONTROL 203
 #define IDS_API_BEGINTHREAD 204
 #define IDS_END_OF_API_NAMES 300
+
+// The training build's mark in both dialogs and in the log's header (%s: the bench file).
+#define IDS_TRAINING_MARK 301

@@ -31,6 +31,8 @@
 #define IDC_RUN_DIAGNOSTICS 1022
 #define IDC_CREATE_DISK 1028
 #define IDC_REV_C_INPUTS 1029
+/* Shown only by the training build: "Training: simulated adapters (bench file ...)". */
+#define IDC_TRAINING_MARK 1040
 
 /* The descriptor boxes: the same IDs in the main dialog and in "Rev C Inputs". */
 #define IDC_MANUFACTURER 1023
@@ -70,3 +72,5 @@
 #define IDS_READ_AFTER_INSTALL 27
 /* The station refuses descriptor strings the adapter cannot carry (%s: the field's name). */
 #define IDS_DESCRIPTOR_NOT_ASCII 30
+/* The training build's mark in the main dialog (%s: the bench file). */
+#define IDS_TRAINING_MARK 40

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# run-station.sh: sets everything up and runs the main job: ProgStation on a simulated bench of
+# run-station.sh: sets everything up and runs the main job: ProgStation's training build
+# (ProgStationTraining.exe, the only station that works on a simulated bench) on a bench of
 # 4 adapters, in a Wine prefix of its own (build/station/wineprefix) with the stand-in driver
 # package in C:\UsbMac.
 #   With a display ($DISPLAY set) the station opens there for the operator.
@@ -24,14 +25,14 @@ mkdir -p "$station"
 # A fresh lot: 4 adapters as they come from the factory.
 "$benchctl" "$bench" create 4 >/dev/null
 
-# The driver package folder of the Windows drive, with EthTester beside it (the station looks
-# for EthTester in its current directory first, then there).
+# The driver package folder of the Windows drive, with the training EthTester beside it (the
+# training station looks for EthTesterTraining.exe in its current directory first, then there).
 usbmac="$prefix/drive_c/UsbMac"
 mkdir -p "$usbmac"
 cp "$top"/build/windows/UsbMac/* "$usbmac/"
 launch=0
-if [ -f "$top/build/windows/resources/EthTester.exe" ]; then
-  cp "$top/build/windows/resources/EthTester.exe" "$usbmac/"
+if [ -f "$top/build/windows/resources/EthTesterTraining.exe" ]; then
+  cp "$top/build/windows/resources/EthTesterTraining.exe" "$usbmac/"
   launch=1
 fi
 
@@ -49,9 +50,9 @@ managed() {  # Managed=Y lets a desktop's window manager frame the windows; N sp
 }
 
 if [ -n "${DISPLAY:-}" ]; then
-  echo "run-station: ProgStation opens on $DISPLAY with a bench of 4 adapters ($bench)"
+  echo "run-station: ProgStation (training) opens on $DISPLAY with a bench of 4 adapters ($bench)"
   managed Y
-  (cd "$station" && "$wine" "$top/build/windows/resources/ProgStation.exe") || true
+  (cd "$station" && "$wine" "$top/build/windows/resources/ProgStationTraining.exe") || true
   /usr/lib/wine/wineserver -w
   managed N
 else
@@ -60,7 +61,7 @@ else
   mkdir -p "$top/screenshots"
   xvfb-run -a -s "-screen 0 1280x1024x24" "$top/scripts/in-wine-session.sh" "$prefix" \
     "$wine" "$top/build/windows/tests/wine/progstation/station-demo.exe" \
-    "$top/build/windows/resources/ProgStation.exe" "$station" "$top/screenshots"
+    "$top/build/windows/resources/ProgStationTraining.exe" "$station" "$top/screenshots"
   for picture in "$top"/screenshots/*.bmp; do
     [ -e "$picture" ] || continue
     convert "$picture" "${picture%.bmp}.png" && rm -f "$picture"

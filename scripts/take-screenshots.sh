@@ -3,7 +3,8 @@
 # Builds the three programs and the picture taker in the Windows build tree (default build/windows),
 # then walks every dialog under Wine on a virtual display, on a simulated bench of 3 adapters, in
 # a Wine prefix of its own (<tree>/screenshots/wineprefix) with the stand-in driver package in
-# C:\UsbMac. ProgStation is pictured when its program builds.
+# C:\UsbMac. The station and the tester are their training builds, the only ones that work on a
+# bench, so their pictures show the training mark. ProgStation is pictured when its program builds.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 tree=$(cd "$top" && mkdir -p "${1:-build/windows}" && cd "${1:-build/windows}" && pwd)
@@ -13,18 +14,18 @@ prefix="$work/wineprefix"
 
 [ -f "$tree/CMakeCache.txt" ] ||
   cmake -S "$top" -B "$tree" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$tree" -j 2 --target take-screenshots SetupEditor EthTester
-programs=("$tree/resources/SetupEditor.exe" "$work/run/EthTester.exe")
-if cmake --build "$tree" -j 2 --target ProgStation; then
-  programs+=("$tree/resources/ProgStation.exe")
+cmake --build "$tree" -j 2 --target take-screenshots SetupEditor EthTesterTraining
+programs=("$tree/resources/SetupEditor.exe" "$work/run/EthTesterTraining.exe")
+if cmake --build "$tree" -j 2 --target ProgStationTraining; then
+  programs+=("$tree/resources/ProgStationTraining.exe")
 fi
 
 "$top/scripts/wine-prefix.sh" "$prefix"
 rm -rf "$work/run" "$work/pictures"
 mkdir -p "$work/run" "$work/pictures" "$images" "$prefix/drive_c/UsbMac"
 cp "$tree"/UsbMac/* "$prefix/drive_c/UsbMac/"
-# The station looks for EthTester.exe in its current directory, as after an installation.
-cp "$tree/resources/EthTester.exe" "$work/run/"
+# The training station looks for EthTesterTraining.exe in its current directory, as after an installation.
+cp "$tree/resources/EthTesterTraining.exe" "$work/run/"
 
 xvfb-run -a -s "-screen 0 1024x768x24" "$top/scripts/in-wine-session.sh" "$prefix" \
   /usr/lib/wine/wine64 "$tree/tests/wine/screenshots/take-screenshots.exe" "$work/pictures" "$work/run" "${programs[@]}"

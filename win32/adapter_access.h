@@ -1,21 +1,23 @@
-// adapter_access.h: how a program gets its control device: the simulated bench when the
-// environment variable KORUSBMAC_BENCH names a bench file, otherwise the real driver.
+// adapter_access.h: the control device a program works on, and whether it is the simulated bench.
+//
+// The production programs take openDriverAccess: the driver's control device, whatever the
+// environment holds. Only the training builds link the bench side (bench_access_win32.h),
+// whose openBenchAccess gives the simulated bench and marks the program as training.
 #pragma once
 
 #include <memory>
-#include <string>
 
 #include "common/adapter/control_device.h"
+#include "common/adapter/training_mode.h"
 
 namespace lt::win32 {
 
-constexpr const char* kBenchVariable = "KORUSBMAC_BENCH";
+struct AdapterAccess {
+    std::unique_ptr<adapter::ControlDevice> device;
+    adapter::TrainingMode training;  // inactive for the driver
+};
 
-// The bench file named by KORUSBMAC_BENCH, "" when the variable is unset or empty. Under
-// Wine a Unix path ("/tmp/bench.txt") is turned into its drive Z: form.
-std::string benchPathFromEnvironment();
-
-// The bench (with the registry mirror under Wine) or the driver's "\\.\KorUsbMac".
-std::unique_ptr<adapter::ControlDevice> openAdapterDevice();
+// The adapter driver's "\\.\KorUsbMac"; never the bench.
+AdapterAccess openDriverAccess();
 
 }  // namespace lt::win32

@@ -1,5 +1,6 @@
 // bench_registry_win32.h: the bench's device-registry mirror for Wine, where no real driver
-// re-enumerates adapters, and the run-time check for Wine itself.
+// re-enumerates adapters, and the run-time check for Wine itself. Bench side: linked only
+// into the training builds and the tests, never into a production program.
 #pragma once
 
 #include <memory>

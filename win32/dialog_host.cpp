@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include <set>
 #include <span>
 #include <vector>
 
@@ -11,11 +12,18 @@ namespace lt::win32 {
 namespace {
 
 constexpr UINT_PTR kSubclassId = 0x4C54;  // this host's edit-box subclass
+constexpr COLORREF kNoticeText = RGB(128, 0, 0);        // dark red
+constexpr COLORREF kNoticeBackground = RGB(255, 255, 192);  // pale yellow
 
 class DialogHost final : public ui::DialogView {
 public:
     DialogHost(int templateId, ui::DialogLogic& logic, std::string programName)
         : templateId_(templateId), logic_(logic), programName_(std::move(programName)) {}
+    ~DialogHost() override {
+        if (noticeBrush_) DeleteObject(noticeBrush_);
+    }
+    DialogHost(const DialogHost&) = delete;
+    DialogHost& operator=(const DialogHost&) = delete;
 
     int run(HWND owner) {
         const INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner,
@@ -61,6 +69,16 @@ public:
         const int length = GetWindowTextLengthA(box);
         const int selected = to > from ? static_cast<int>(to - from) : 0;
         return length > selected ? length - selected : 0;
+    }
+
+    void showNotice(int id, std::string_view text) override {
+        HWND control = item(id);
+        if (!control) return;
+        if (!noticeBrush_) noticeBrush_ = CreateSolidBrush(kNoticeBackground);
+        notices_.insert(id);
+        SetWindowTextA(control, std::string(text).c_str());
+        ShowWindow(control, SW_SHOWNA);
+        UpdateWindow(control);
     }
 
     void setListColumns(int id, std::span<const ui::ListColumn> columns) override {
@@ -223,6 +241,15 @@ private:
         case WM_TIMER:
             if (!host->ended_) host->logic_.onTimer(static_cast<int>(wParam));
             return TRUE;
+        case WM_CTLCOLORSTATIC: {
+            // A notice's own colours; every other static keeps the system's.
+            const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+            if (!host->noticeBrush_ || host->notices_.count(id) == 0) return FALSE;
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            SetTextColor(dc, kNoticeText);
+            SetBkColor(dc, kNoticeBackground);
+            return reinterpret_cast<INT_PTR>(host->noticeBrush_);
+        }
         default:
             return FALSE;
         }
@@ -234,6 +261,8 @@ private:
     HWND hwnd_ = nullptr;
     bool ended_ = false;
     bool focusSet_ = false;
+    std::set<int> notices_;        // statics shown by showNotice
+    HBRUSH noticeBrush_ = nullptr;  // their background, made at the first notice
 };
 
 void registerCommonControls() {

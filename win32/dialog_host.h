@@ -4,7 +4,8 @@
 // WM_INITDIALOG; from then on the window's messages become calls on the logic:
 // WM_INITDIALOG -> onInit, WM_COMMAND -> onOk / onCancel / onCommand, EN_KILLFOCUS ->
 // onFocusLost, WM_TIMER -> onTimer, and every character bound for one of its edit boxes
-// -> filterChar before the box sees it. The characters are caught by subclassing each
+// -> filterChar before the box sees it; WM_CTLCOLORSTATIC gives the statics shown with
+// showNotice their own colours. The characters are caught by subclassing each
 // edit box rather than by a message hook: the modal loop belongs to the system, and a
 // subclass sees the character whichever way it arrives (posted by the keyboard or sent
 // by another program), always before the box itself.

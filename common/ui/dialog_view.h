@@ -56,6 +56,9 @@ public:
     // box selects its text, and a typed character replaces the selection), as the box
     // holds it before a keystroke being filtered is processed.
     virtual int lineLength(int id) = 0;
+    // Shows static `id`, hidden in its template, with `text`, drawn apart from the dialog's
+    // own texts (dark red on pale yellow): a notice such as the training mark.
+    virtual void showNotice(int id, std::string_view text) = 0;
 
     // ---- List views in report style.
     virtual void setListColumns(int id, std::span<const ListColumn> columns) = 0;

@@ -29,6 +29,7 @@ std::string upper(std::string_view s) {
 }
 
 constexpr uint32_t kWsDisabled = 0x08000000;
+constexpr uint32_t kWsVisible = 0x10000000;
 
 }  // namespace
 
@@ -48,6 +49,7 @@ FakeDialog::FakeDialog(const RcFile& rc, int dialogId)
         if (c.id == -1) continue;
         FakeControl& fc = add(c.id, c.kind, c.kind == ControlKind::Edit ? std::string() : c.text, c.style);
         fc.enabled = (c.style & kWsDisabled) == 0;
+        fc.visible = (c.style & kWsVisible) != 0;
     }
 }
 
@@ -238,6 +240,14 @@ void FakeDialog::limitText(int id, uint32_t chars) {
 int FakeDialog::lineLength(int id) {
     const FakeControl* c = find(id);
     return c ? static_cast<int>(c->text.size() - c->selected()) : 0;
+}
+
+void FakeDialog::showNotice(int id, std::string_view text) {
+    FakeControl* c = find(id);
+    if (!c) return;
+    c->text = std::string(text);
+    c->visible = true;
+    c->notice = true;
 }
 
 void FakeDialog::setListColumns(int id, std::span<const ui::ListColumn> columns) {

@@ -40,6 +40,8 @@ struct FakeControl {
     std::string text;
     bool checked = false;
     bool enabled = true;
+    bool visible = true;  // WS_VISIBLE of the template; showNotice shows a hidden static
+    bool notice = false;  // shown by showNotice
     uint32_t style = 0;
     uint32_t limit = 0;  // 0: no limit set
     std::size_t selectionFrom = 0, selectionTo = 0;  // selected characters [from, to); none when equal
@@ -127,6 +129,7 @@ public:
     int focused() override { return focused_; }
     void limitText(int id, uint32_t chars) override;
     int lineLength(int id) override;
+    void showNotice(int id, std::string_view text) override;
     void setListColumns(int id, std::span<const ui::ListColumn> columns) override;
     void clearList(int id) override;
     void addListRow(int id, std::span<const std::string> cells) override;

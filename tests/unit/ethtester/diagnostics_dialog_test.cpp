@@ -51,6 +51,12 @@ struct FixedClock : Clock {
     LocalTime now() override { return {2026, 12, 10, 9, 5, 3}; }
 };
 
+#ifdef _WIN32
+constexpr const char* kEol = "\r\n";  // the log is written in text mode
+#else
+constexpr const char* kEol = "\n";
+#endif
+
 std::string readAll(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
     std::ostringstream s;
@@ -277,6 +283,45 @@ TEST_F(DiagnosticsDialogTest, theLogOfARunHoldsTheSelectionProgressAndSystemDeta
                        "Register Index - 1, Byte Written - 0xff, Byte Read - 0x00\n"
                        "One of the devices connected failed Register test !!\n"
                        "--------- End of USB-Ethernet Diagnostics---------\n"));
+}
+
+TEST_F(DiagnosticsDialogTest, onlyTheTrainingBuildMarksTheWindowTheViewerAndTheLogHeader) {
+    const std::string mark = "Training: simulated adapters (bench file C:\\line\\TrainingBench.txt)";
+    benchctl({"create", "1"});
+    diag("LOGFLAG", "Enable", "1");
+    diag("TESTITEMS", "QuickLoopback", "0");
+    for (const bool training : {false, true}) {
+        SCOPED_TRACE(training ? "training build" : "production build");
+        bench::BenchDevice bench(benchPath);
+        DiagnosticsDialog d(DiagnosticsPorts{strings, store, system, bench, errorTexts, errorBox, threads, runIdle,
+                                             clock, logFiles, {training, training ? "C:\\line\\TrainingBench.txt" : ""}});
+        FakeDialog v(rc, IDD_ETHTESTER_MAIN);
+        v.open(d);
+        EXPECT_EQ(v.control(IDC_TRAINING_MARK).visible, training);
+        EXPECT_EQ(v.text(IDC_TRAINING_MARK), training ? mark : "");
+        EXPECT_EQ(v.title(), "Ethernet Diagnostic Tool");
+
+        bool viewerMarked = !training;
+        v.onChild(IDD_EEPROM_DETAILS, [&](FakeDialog& child) {
+            viewerMarked = child.control(IDC_TRAINING_MARK).visible && child.text(IDC_TRAINING_MARK) == mark;
+            EXPECT_EQ(child.control(IDC_EEPROM_LIST).rows.size(), 8u);
+            child.click(ui::kIdOk);
+        });
+        v.click(IDC_SHOW_EEPROM);
+        EXPECT_EQ(viewerMarked, training);
+
+        v.click(IDC_START);
+        ASSERT_EQ(v.text(IDC_STATUS), strings.text(IDS_ALL_PASSED));
+        std::vector<std::string> header{"-------------------", "Module_Name:USB-Ethernet Diagnostics",
+                                        "Date:2026-12-10", "Time:09:05:03"};
+        if (training) header.push_back(mark);
+        header.insert(header.end(), {"-------------------", "--------- Start of USB-Ethernet Diagnostics---------",
+                                     "Register test selected."});
+        std::string expected;
+        for (const std::string& line : header) expected += line + kEol;
+        EXPECT_EQ(logFile().substr(0, expected.size()), expected);
+        v.click(IDC_EXIT);
+    }
 }
 
 TEST_F(DiagnosticsDialogTest, exitWhenIdleEndsTheDialogAtOnce) {

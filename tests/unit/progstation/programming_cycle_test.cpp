@@ -534,6 +534,15 @@ TEST_F(CycleTest, theAutomaticDiagnosticsRunBeforeThePauseWithStatusSeventeenAnd
     EXPECT_EQ(eprom("PREVIOUSDEVCOUNT"), "4");
 }
 
+TEST_F(CycleTest, theTrainingStationsAutomaticDiagnosticsRunTheTrainingTester) {
+    stationOptions(0, 0, 1);
+    training = {true, benchPath};
+    launcher.present = {"C:\\line\\EthTester.exe", "C:\\line\\EthTesterTraining.exe"};
+    press();
+    EXPECT_EQ(launcher.runs, std::vector<std::string>{"C:\\line\\EthTesterTraining.exe"});
+    EXPECT_EQ(eprom("PREVIOUSDEVCOUNT"), "4") << "a training lot is recorded as any other";
+}
+
 TEST_F(CycleTest, aTesterThatCannotBeFoundIsReportedAndTheLotIsProgrammedAllTheSame) {
     stationOptions(0, 0, 1);
     press();

@@ -301,6 +301,33 @@ TEST_F(StationDialogTest, theManualDiagnosticsButtonWritesZeroFirstAndStartsTheT
     EXPECT_TRUE(view->messages().empty());
 }
 
+TEST_F(StationDialogTest, onlyTheTrainingBuildShowsItsMarkNamingTheBench) {
+    start();
+    EXPECT_FALSE(view->control(IDC_TRAINING_MARK).visible);
+    EXPECT_EQ(view->text(IDC_TRAINING_MARK), "");
+    exit();
+
+    training = {true, "C:\\line\\TrainingBench.txt"};
+    start();
+    const lt::test::FakeControl& mark = view->control(IDC_TRAINING_MARK);
+    EXPECT_TRUE(mark.visible);
+    EXPECT_TRUE(mark.notice);
+    EXPECT_EQ(mark.text, "Training: simulated adapters (bench file C:\\line\\TrainingBench.txt)");
+    EXPECT_EQ(view->title(), "USB-Ethernet Diagnostics & EEPROM Programming Utility");
+    EXPECT_EQ(status(), text(IDS_ENTER_INPUTS));
+}
+
+TEST_F(StationDialogTest, theTrainingStationStartsTheTrainingTesterAndNeverTheProductionOne) {
+    training = {true, "bench.txt"};
+    start();
+    launcher.present = {"C:\\line\\EthTester.exe", "C:\\UsbMac\\EthTesterTraining.exe"};
+    view->click(IDC_RUN_DIAGNOSTICS);
+    EXPECT_EQ(launcher.attempts,
+              (std::vector<std::string>{"C:\\line\\EthTesterTraining.exe", "C:\\UsbMac\\EthTesterTraining.exe"}));
+    EXPECT_EQ(launcher.runs, std::vector<std::string>{"C:\\UsbMac\\EthTesterTraining.exe"});
+    EXPECT_TRUE(view->messages().empty());
+}
+
 TEST_F(StationDialogTest, theTesterOnlyInThePackageFolderStartsAtTheSecondAttempt) {
     start();
     launcher.present = {"C:\\UsbMac\\EthTester.exe"};

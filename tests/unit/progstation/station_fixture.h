@@ -133,6 +133,7 @@ struct StationTest : ::testing::Test {
     CountingDevice device{benchDevice};
     FakeRegistry registry;
     FakeLauncher launcher;
+    adapter::TrainingMode training;  // the production build unless a test makes it training
     FakePasswordFiles passwordFiles;
     login::LoginState loginState;
     login::PasswordStore passwordStore{passwordFiles, system};
@@ -143,7 +144,7 @@ struct StationTest : ::testing::Test {
     StationTest();
 
     progstation::StationPorts ports() {
-        return {profiles, lookup, attributes, system, pauses, errors, strings, device, registry, launcher};
+        return {profiles, lookup, attributes, system, pauses, errors, strings, device, registry, launcher, training};
     }
     // Opens the main dialog.
     void start();

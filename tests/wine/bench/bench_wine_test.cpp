@@ -1,5 +1,6 @@
 // bench_wine_test.cpp: the bench from a Windows program under Wine: one file and one lock shared with
-// native benchctl, the USB device registry mirror, and the real device when no bench is named.
+// native benchctl, the USB device registry mirror, the training builds' choice of bench file, and
+// the production programs' device, which is the driver's whatever the environment names.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 #include "common/adapter/requests.h"
 #include "common/eeprom/eeprom_image.h"
 #include "win32/adapter_access.h"
+#include "win32/bench_access_win32.h"
 #include "win32/bench_registry_win32.h"
 
 using namespace lt;
@@ -124,9 +126,11 @@ TEST_F(WineBench, aBenchMadeByNativeBenchctlIsProgrammedHereAndReadBackByIt) {
     // The program names the bench by its Unix path, as the run scripts do.
     ASSERT_TRUE(SetEnvironmentVariableA(win32::kBenchVariable, unixBench.c_str()));
     EXPECT_EQ(win32::benchPathFromEnvironment(), windowsBench);
-    auto device = win32::openAdapterDevice();
+    const win32::AdapterAccess access = win32::openBenchAccess();
+    EXPECT_TRUE(access.training.active);
+    EXPECT_EQ(access.training.benchFile, windowsBench);
     uint32_t error = 0;
-    auto handle = device->open(error);
+    auto handle = access.device->open(error);
     ASSERT_TRUE(handle) << error;
     uint32_t count = 0;
     ASSERT_TRUE(adapter::getDeviceCount(*handle, count, error));
@@ -176,9 +180,9 @@ TEST_F(WineBench, reenumeratedAdaptersAreMirroredInTheUsbDeviceRegistryWhenTheCo
     ASSERT_EQ(bench::runBenchctl({windowsBench, "create", "2"}, out, err), 0) << err.str();
     ASSERT_TRUE(SetEnvironmentVariableA(win32::kBenchVariable, windowsBench.c_str()));
 
-    auto device = win32::openAdapterDevice();
+    const win32::AdapterAccess access = win32::openBenchAccess();
     uint32_t error = 0;
-    auto handle = device->open(error);
+    auto handle = access.device->open(error);
     ASSERT_TRUE(handle) << error;
     eeprom::DescriptorSettings custom;
     custom.vid = "0a12";
@@ -211,20 +215,40 @@ TEST_F(WineBench, reenumeratedAdaptersAreMirroredInTheUsbDeviceRegistryWhenTheCo
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, deviceKey);
 }
 
-TEST(WineAdapterAccess, withoutABenchTheRealControlDeviceFailsToOpenWithError2) {
+TEST(WineAdapterAccess, theDriversDeviceIgnoresANamedBenchAndFailsToOpenWithError2) {
+    std::ostringstream out, err;
+    SharedDir dir;
+    const std::string bench = dir.windowsPath + "\\bench.txt";
+    ASSERT_EQ(bench::runBenchctl({bench, "create", "2"}, out, err), 0) << err.str();
+    for (const char* named : {"", bench.c_str()}) {
+        SetEnvironmentVariableA(win32::kBenchVariable, *named ? named : nullptr);
+        const win32::AdapterAccess access = win32::openDriverAccess();
+        EXPECT_FALSE(access.training.active) << named;
+        uint32_t error = 0;
+        EXPECT_FALSE(access.device->open(error)) << named;
+        EXPECT_EQ(error, 2u) << named;
+    }
     SetEnvironmentVariableA(win32::kBenchVariable, nullptr);
-    EXPECT_EQ(win32::benchPathFromEnvironment(), "");
-    auto device = win32::openAdapterDevice();
-    uint32_t error = 0;
-    EXPECT_FALSE(device->open(error));
-    EXPECT_EQ(error, 2u);
 }
 
-TEST(WineAdapterAccess, aBenchNamedButMissingFailsAsAMissingDriver) {
+TEST(WineAdapterAccess, aTrainingBenchNamedButMissingFailsAsAMissingDriver) {
     SetEnvironmentVariableA(win32::kBenchVariable, "Z:\\tmp\\lt-no-such-dir\\bench.txt");
-    auto device = win32::openAdapterDevice();
+    const win32::AdapterAccess access = win32::openBenchAccess();
+    EXPECT_TRUE(access.training.active);
     uint32_t error = 0;
-    EXPECT_FALSE(device->open(error));
+    EXPECT_FALSE(access.device->open(error));
     EXPECT_EQ(error, 2u);
     SetEnvironmentVariableA(win32::kBenchVariable, nullptr);
+}
+
+TEST(WineAdapterAccess, withoutTheVariableATrainingBuildTakesTheBenchFileBesideTheProgram) {
+    SetEnvironmentVariableA(win32::kBenchVariable, nullptr);
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    const std::string program(self);
+    const std::string expected = program.substr(0, program.find_last_of('\\') + 1) + "TrainingBench.txt";
+    EXPECT_EQ(win32::trainingBenchPath(), expected);
+    const win32::AdapterAccess access = win32::openBenchAccess();
+    EXPECT_TRUE(access.training.active);
+    EXPECT_EQ(access.training.benchFile, expected);
 }

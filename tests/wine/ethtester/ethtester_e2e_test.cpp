@@ -1,5 +1,6 @@
-// ethtester_e2e_test.cpp: EthTester.exe under Wine on a simulated bench, driven as an operator
-// would, checked through its windows, the log file and the bench.
+// ethtester_e2e_test.cpp: the tester under Wine, driven as an operator would, checked through its
+// windows, the log file and the bench: its training build on a simulated bench, and the production
+// EthTester.exe, which never takes the bench.
 #include "bench/bench_control.h"
 #include "bench/bench_device.h"
 #include "common/adapter/requests.h"
@@ -46,9 +47,9 @@ protected:
         writeFile(sharedFile("EpromData.ini"), std::string("[DIAGNOSTICSMODE]\r\nAUTO=") + (autoMode ? "1" : "0") +
                                                    "\r\n");
     }
-    // Starts the tester and answers its start-up recommendation.
-    void start() {
-        program = Program::start(LT_ETHTESTER_EXE, work.path().string());
+    // Starts the tester (the training build unless told) and answers its start-up recommendation.
+    void start(const char* exe = LT_ETHTESTER_EXE) {
+        program = Program::start(exe, work.path().string());
         ASSERT_NE(program, nullptr);
         auto box = program->waitForMessageBox();
         ASSERT_TRUE(box) << "no start-up recommendation";
@@ -67,6 +68,7 @@ protected:
     }
     std::string log() { return readFile(work.file("USBEthDiagnostics.log")).value_or("<no log>"); }
     bool statusIs(uint32_t id) { return main.text(IDC_STATUS) == text(id); }
+    std::string mark() { return "Training: simulated adapters (bench file " + bench + ")"; }
 };
 
 const char* kRegisterOnly =
@@ -153,6 +155,53 @@ TEST_F(EthTesterRun, aLogInAFolderWhoseNameIsNotPlainAsciiReplacesTheOldOne) {
     SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(file.c_str());
     RemoveDirectoryA(folder.c_str());
+}
+
+TEST_F(EthTesterRun, theTrainingTesterMarksItsWindowTheViewerAndTheLogHeader) {
+    benchctl({"create", "2"});
+    settings(kRegisterOnly);
+    start();
+    EXPECT_TRUE(main.visible(IDC_TRAINING_MARK));
+    EXPECT_EQ(main.text(IDC_TRAINING_MARK), mark());
+    EXPECT_EQ(main.title(), "Ethernet Diagnostic Tool");
+
+    main.click(IDC_SHOW_EEPROM);
+    auto viewer = program->waitForDialog("Ethernet Diagnostic - EEPROM Information");
+    ASSERT_TRUE(viewer);
+    EXPECT_TRUE(viewer->visible(IDC_TRAINING_MARK));
+    EXPECT_EQ(viewer->text(IDC_TRAINING_MARK), mark());
+    EXPECT_EQ(viewer->listRows(IDC_EEPROM_LIST).size(), 16u);
+    viewer->click(IDOK);
+    ASSERT_TRUE(waitUntil([&] { return !viewer->alive(); }));
+
+    main.click(IDC_START);
+    ASSERT_TRUE(waitUntil([&] { return statusIs(IDS_ALL_PASSED); }, 30000)) << main.text(IDC_STATUS);
+    // The mark is a header line of its own after the time; every other line is as ever.
+    const std::string file = log();
+    const std::string tail = "\r\n" + mark() +
+                             "\r\n-------------------\r\n"
+                             "--------- Start of USB-Ethernet Diagnostics---------\r\n"
+                             "Register test selected.\r\n";
+    const std::size_t at = file.find(tail);
+    ASSERT_NE(at, std::string::npos) << file;
+    EXPECT_EQ(file.rfind("-------------------\r\nModule_Name:USB-Ethernet Diagnostics\r\nDate:", at), 0u) << file;
+    EXPECT_EQ(file.rfind("\r\nTime:", at), at - 15) << file;
+    main.click(IDC_EXIT);
+    EXPECT_TRUE(program->waitForExit().has_value());
+}
+
+TEST_F(EthTesterRun, theProductionTesterIgnoresTheNamedBenchAndReportsTheMissingDriver) {
+    benchctl({"create", "2"});
+    settings(kRegisterOnly);
+    start(LT_ETHTESTER_PRODUCTION_EXE);
+    EXPECT_FALSE(main.visible(IDC_TRAINING_MARK));
+    EXPECT_EQ(main.text(IDC_TRAINING_MARK), "");
+    main.click(IDC_START);
+    expectErrorBox(IDS_ERR_NOT_CONNECTED);
+    EXPECT_TRUE(program->waitForExit().has_value());
+    const std::string file = log();
+    EXPECT_NE(file.find(text(IDS_ERR_NOT_CONNECTED) + "\r\nAPI Name: CreateFile\r\n"), std::string::npos) << file;
+    EXPECT_EQ(file.find("Training"), std::string::npos) << file;
 }
 
 TEST_F(EthTesterRun, autoModeWithAPassingLotClosesTheProgramByItself) {

@@ -1,4 +1,4 @@
-// installer_e2e_test.cpp: the station PC package under Wine: installs it silently, runs a lot with the installed programs on a simulated bench, uninstalls, and checks that the station's records stay.
+// installer_e2e_test.cpp: the station PC package under Wine: installs it silently with and without its training component, runs a lot with the installed training builds on a simulated bench while the installed production station ignores that bench, uninstalls, and checks that the station's records stay.
 #include "bench/bench_control.h"
 #include "resources/progstation_ids.h"
 #include "tests/fakes/rc_file.h"
@@ -27,6 +27,11 @@ constexpr const char* kTesterCaption = "Ethernet Diagnostic Tool";
 constexpr int kTesterExit = 1008;  // EthTester's Exit button
 constexpr DWORD kInstallWait = 60000;
 const char* const kPrograms[] = {"ProgStation.exe", "EthTester.exe", "SetupEditor.exe"};
+// The optional training component, with the shortcut of each of its programs.
+struct TrainingFile { const char* file; const char* shortcut; };
+const TrainingFile kTraining[] = {{"ProgStationTraining.exe", "ProgStation Training"},
+                                  {"EthTesterTraining.exe", "EthTester Training"},
+                                  {"benchctl.exe", nullptr}};
 const char* const kRecords[] = {"EpromData.ini", "EthernetDiagnostic.ini", "Password.dat", "Customize.ini"};
 constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\AdapterLineTools";
 
@@ -132,11 +137,30 @@ protected:
         cleanSharedFiles();
     }
 
-    void install(const std::string& to) {
+    void install(const std::string& to, bool training) {
         const std::string installer = windowsPath(LT_INSTALLER_EXE);
         // /D must come last and unquoted, blanks and all.
-        ASSERT_EQ(run("\"" + installer + "\" /S" + (to.empty() ? "" : " /D=" + to)), 0);
+        ASSERT_EQ(run("\"" + installer + "\" /S" + (training ? " /TRAINING" : "") + (to.empty() ? "" : " /D=" + to)),
+                  0);
         for (const char* program : kPrograms) ASSERT_TRUE(fileExists(folder + "\\" + program)) << program;
+        for (const TrainingFile& t : kTraining) {
+            EXPECT_EQ(fileExists(folder + "\\" + t.file), training) << t.file;
+            if (t.shortcut) {
+                EXPECT_EQ(fileExists(menuFolder() + "\\" + t.shortcut + ".lnk"), training) << t.shortcut;
+            }
+        }
+    }
+    // Starts an installed program as its shortcut does, answers the start-up recommendation
+    // and finds the station's window.
+    std::pair<std::unique_ptr<Program>, Dialog> startStation(const std::string& file) {
+        auto station = Program::start(folder + "\\" + file, folder);
+        if (!station) return {nullptr, Dialog()};
+        auto box = station->waitForMessageBox();
+        EXPECT_TRUE(box) << "no start-up recommendation";
+        if (box) answer(*box, IDOK);
+        auto found = station->waitForDialog(kStationCaption, 20000);
+        EXPECT_TRUE(found) << "the installed " << file << " did not open";
+        return {std::move(station), found.value_or(Dialog())};
     }
     // The uninstaller copies itself away and returns at once; the copy does the work.
     void uninstall() {
@@ -154,12 +178,16 @@ protected:
 
 }  // namespace
 
-TEST_F(InstalledStation, programsALotStartsTheInstalledTesterAndKeepsTheRecordsAfterUninstall) {
+TEST_F(InstalledStation, theTrainingBuildsProgramALotAndStartTheirTesterAndTheRecordsStayAfterUninstall) {
     folder = "C:\\Line Station Tools";
-    install(folder);
+    install(folder, true);
     ASSERT_TRUE(uninstallEntryExists());
-    for (const char* program : kPrograms) {
-        const std::string name = std::string(program).substr(0, std::string(program).size() - 4);
+    std::vector<std::pair<std::string, std::string>> shortcuts;  // name, program
+    for (const char* program : kPrograms)
+        shortcuts.emplace_back(std::string(program).substr(0, std::string(program).size() - 4), program);
+    for (const TrainingFile& t : kTraining)
+        if (t.shortcut) shortcuts.emplace_back(t.shortcut, t.file);
+    for (const auto& [name, program] : shortcuts) {
         const Shortcut s = readShortcut(menuFolder() + "\\" + name + ".lnk");
         ASSERT_TRUE(s.read) << name;
         EXPECT_TRUE(sameFile(s.target, folder + "\\" + program)) << s.target;
@@ -172,19 +200,37 @@ TEST_F(InstalledStation, programsALotStartsTheInstalledTesterAndKeepsTheRecordsA
               "DisplayMacAddresses=0\r\nLaunchDiagnosticApp=0\r\n");
     writeFile(sharedFile("Password.dat"), std::string("\x10\x22\x05\x31", 4));
 
-    // As the shortcut starts it: the installed station in the install folder.
-    auto station = Program::start(folder + "\\ProgStation.exe", folder);
-    ASSERT_NE(station, nullptr);
-    auto box = station->waitForMessageBox();
-    ASSERT_TRUE(box) << "no start-up recommendation";
-    ASSERT_TRUE(answer(*box, IDOK));
-    auto found = station->waitForDialog(kStationCaption, 20000);
-    ASSERT_TRUE(found) << "the installed station did not open";
-    Dialog main = *found;
-
     const char* start[] = {"00", "1B", "4E", "7A", "01", "00"};
-    for (int i = 0; i < 6; ++i) main.setText(IDC_START_BYTE1 + i, start[i]);
-    main.setText(IDC_DEVICE_COUNT, "8");
+    auto fill = [&](Dialog& d) {
+        for (int i = 0; i < 6; ++i) d.setText(IDC_START_BYTE1 + i, start[i]);
+        d.setText(IDC_DEVICE_COUNT, "8");
+    };
+
+    // The installed production station, with the bench named all the same, finds no driver.
+    {
+        auto started = startStation("ProgStation.exe");
+        std::unique_ptr<Program>& production = started.first;
+        Dialog main = started.second;
+        ASSERT_TRUE(main.alive());
+        EXPECT_FALSE(main.visible(IDC_TRAINING_MARK));
+        fill(main);
+        main.click(IDC_START);
+        auto box = production->waitForMessageBox(60000);
+        ASSERT_TRUE(box) << "no message for the missing driver";
+        EXPECT_EQ(box->text, stationText(IDS_CHECK_DEVICE));
+        ASSERT_TRUE(answer(*box, IDOK));
+        ASSERT_TRUE(production->waitForExit().has_value()) << "the production station stayed open";
+        EXPECT_EQ(profileString(sharedFile("EpromData.ini"), "INITIALMACADDR", "BYTE1"), "<missing>");
+    }
+
+    // As its shortcut starts it: the installed training station, on the bench, marked.
+    auto started = startStation("ProgStationTraining.exe");
+    std::unique_ptr<Program>& station = started.first;
+    Dialog main = started.second;
+    ASSERT_TRUE(main.alive());
+    EXPECT_TRUE(main.visible(IDC_TRAINING_MARK));
+    EXPECT_EQ(main.text(IDC_TRAINING_MARK), "Training: simulated adapters (bench file " + bench + ")");
+    fill(main);
     main.click(IDC_START);
     ASSERT_TRUE(waitUntil(
         [&] { return main.enabled(IDC_START) && main.text(IDC_STATUS) == stationText(IDS_LOT_PROGRAMMED); }, 60000))
@@ -192,7 +238,7 @@ TEST_F(InstalledStation, programsALotStartsTheInstalledTesterAndKeepsTheRecordsA
     EXPECT_EQ(main.text(IDC_LAST_COUNT), "4");
     EXPECT_EQ(profileString(sharedFile("EpromData.ini"), "PREVIOUSDEVCOUNT", "COUNT"), "4");
 
-    // The manual "Ethernet Diagnostics" button starts the installed EthTester beside the station.
+    // The manual "Ethernet Diagnostics" button starts the installed training EthTester beside the station.
     // Posted, not clicked: the station waits for the tester without serving its window.
     PostMessageA(main.item(IDC_RUN_DIAGNOSTICS), BM_CLICK, 0, 0);
     HWND testerBox = nullptr;
@@ -201,7 +247,7 @@ TEST_F(InstalledStation, programsALotStartsTheInstalledTesterAndKeepsTheRecordsA
     PostMessageA(GetDlgItem(testerBox, IDOK), BM_CLICK, 0, 0);
     HWND tester = nullptr;
     ASSERT_TRUE(waitUntil([&] { return (tester = anyDialog(kTesterCaption)) != nullptr; }, 20000));
-    EXPECT_TRUE(sameFile(imageOf(tester), folder + "\\EthTester.exe")) << imageOf(tester);
+    EXPECT_TRUE(sameFile(imageOf(tester), folder + "\\EthTesterTraining.exe")) << imageOf(tester);
     PostMessageA(GetDlgItem(tester, kTesterExit), BM_CLICK, 0, 0);
     ASSERT_TRUE(waitUntil([&] { return !IsWindow(tester) && main.enabled(IDC_START); }, 20000));
 
@@ -218,11 +264,11 @@ TEST_F(InstalledStation, programsALotStartsTheInstalledTesterAndKeepsTheRecordsA
     EXPECT_EQ(records(), before);
 }
 
-TEST_F(InstalledStation, theDefaultFolderIsUnderProgramFilesAndUninstallLeavesTheTestersLogThere) {
+TEST_F(InstalledStation, byDefaultOnlyTheProductionProgramsGoUnderProgramFilesAndUninstallLeavesTheTestersLogThere) {
     char programFiles[MAX_PATH] = {};
     ASSERT_NE(GetEnvironmentVariableA("ProgramW6432", programFiles, MAX_PATH), 0u);
     folder = std::string(programFiles) + "\\Adapter Line Tools";
-    install("");
+    install("", false);
     const std::string log = folder + "\\USBEthDiagnostics.log";
     ASSERT_TRUE(writeFile(log, "a log the operator keeps\r\n"));
 

@@ -13,5 +13,5 @@ target_link_libraries(test_progstation_disk PRIVATE shell32)
 # The Win32 ports of the driver disk on their own.
 lt_wine_test(test_driver_disk_ports
   SOURCES driver_disk_ports_test.cpp
-  LIBS lt_win32 lt_wine_driver
+  LIBS lt_win32_station lt_wine_driver
   TIMEOUT 60)

@@ -1,6 +1,7 @@
-// progstation_e2e_test.cpp: ProgStation.exe under Wine on a simulated bench, driven as an operator would, checked through its windows, the settings files and the bench.
+// progstation_e2e_test.cpp: the station under Wine, driven as an operator would, checked through its windows, the settings files and the bench: its training build on a simulated bench, and the production ProgStation.exe, which never takes the bench.
 #include "bench/bench_control.h"
 #include "bench/bench_file.h"
+#include "common/adapter/training_mode.h"
 #include "resources/progstation_ids.h"
 #include "tests/fakes/rc_file.h"
 #include "tests/support/test_support.h"
@@ -23,6 +24,8 @@ constexpr const char* kCaption = "USB-Ethernet Diagnostics & EEPROM Programming 
 constexpr DWORD kPressWait = 60000;
 using Texts = std::array<std::string, 6>;
 const Texts kStart{"00", "1B", "4E", "7A", "01", "00"};
+// The tester that the training station starts.
+constexpr const char* kTester = "EthTesterTraining.exe";
 
 class StationRun : public ::testing::Test {
 protected:
@@ -40,13 +43,17 @@ protected:
         CreateDirectoryA("C:\\UsbMac", nullptr);
         const std::string inf = windowsPath((lt::test::sourceDir() / "packaging" / "usbmac" / "netkoru.inf").string());
         ASSERT_TRUE(CopyFileA(inf.c_str(), "C:\\UsbMac\\netkoru.inf", FALSE));
-        DeleteFileA("C:\\UsbMac\\EthTester.exe");
+        removeTesters();
         benchctl({"create", "4"});
     }
     void TearDown() override {
         program.reset();
         cleanSharedFiles();
+        removeTesters();
+    }
+    static void removeTesters() {
         DeleteFileA("C:\\UsbMac\\EthTester.exe");
+        DeleteFileA("C:\\UsbMac\\EthTesterTraining.exe");
     }
 
     void benchctl(std::vector<std::string> args) {
@@ -83,9 +90,10 @@ protected:
         return t;
     }
 
-    // Starts the station, answers its start-up recommendation and finds its window.
-    void start() {
-        program = Program::start(LT_PROGSTATION_EXE, work.path().string());
+    // Starts the station (the training build unless told), answers its start-up
+    // recommendation and finds its window.
+    void start(const char* exe = LT_PROGSTATION_EXE) {
+        program = Program::start(exe, work.path().string());
         ASSERT_NE(program, nullptr);
         auto box = program->waitForMessageBox();
         ASSERT_TRUE(box) << "no start-up recommendation";
@@ -132,9 +140,9 @@ protected:
                     ms - 2000.0);
         return ended;
     }
-    void installStandin(const std::string& folder) {
+    void installStandin(const std::string& folder, const std::string& name = kTester) {
         const std::string from = windowsPath(LT_STANDIN_EXE);
-        ASSERT_TRUE(CopyFileA(from.c_str(), (folder + "\\EthTester.exe").c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA(from.c_str(), (folder + "\\" + name).c_str(), FALSE));
     }
 };
 
@@ -222,6 +230,48 @@ TEST_F(StationRun, aDigitTypedAfterTabIntoAOneCharacterBoxReplacesItAndKeepsTheF
     exitAndWait();
 }
 
+// ---- Training build and production program.
+
+TEST_F(StationRun, theTrainingStationShowsItsMarkNamingTheBenchBesideTheUnchangedTexts) {
+    options(0, 0, 0);
+    start();
+    EXPECT_TRUE(main.visible(IDC_TRAINING_MARK));
+    EXPECT_EQ(main.text(IDC_TRAINING_MARK), "Training: simulated adapters (bench file " + bench + ")");
+    EXPECT_EQ(main.title(), kCaption);
+    EXPECT_EQ(main.text(IDC_STATUS), text(IDS_ENTER_INPUTS));
+    exitAndWait();
+}
+
+TEST_F(StationRun, theProductionStationIgnoresTheNamedBenchAndReportsTheMissingDriver) {
+    options(0, 0, 0);
+    const std::vector<std::string> before = benchAddresses();
+    start(LT_PROGSTATION_PRODUCTION_EXE);
+    EXPECT_FALSE(main.visible(IDC_TRAINING_MARK));
+    EXPECT_EQ(main.text(IDC_TRAINING_MARK), "");
+    press(kStart, "10");
+    expectMessage(text(IDS_CHECK_DEVICE), {IDOK}, IDOK, kPressWait);
+    ASSERT_TRUE(program->waitForExit().has_value()) << "the station stayed open";
+    EXPECT_EQ(benchAddresses(), before) << "the bench was programmed";
+    EXPECT_EQ(eprom("INITIALMACADDR", "BYTE1"), "<missing>");
+}
+
+TEST_F(StationRun, eachStationStartsItsOwnTesterAndNeverTheOther) {
+    struct Case { const char* station; const char* tester; };
+    const Case cases[] = {{LT_PROGSTATION_EXE, "EthTesterTraining.exe"},
+                          {LT_PROGSTATION_PRODUCTION_EXE, "EthTester.exe"}};
+    options(0, 0, 0);
+    installStandin(windowsPath(work.path().string()), "EthTester.exe");
+    installStandin(windowsPath(work.path().string()), "EthTesterTraining.exe");
+    for (const Case& c : cases) {
+        DeleteFileA(standinLog.c_str());
+        start(c.station);
+        main.click(IDC_RUN_DIAGNOSTICS);
+        ASSERT_TRUE(waitUntil([&] { return !standinRuns().empty(); })) << c.station;
+        EXPECT_EQ(standinRuns(), windowsPath(work.file(c.tester)) + " AUTO=0\n") << c.station;
+        exitAndWait();
+    }
+}
+
 // ---- Side actions.
 
 TEST_F(StationRun, revCInputsBehindTheLoginPadAVidOfNinetySevenInFileAndBox) {
@@ -282,7 +332,7 @@ TEST_F(StationRun, theManualButtonStartsTheTesterFromThePackageFolderInManualMod
     EXPECT_EQ(eprom("DIAGNOSTICSMODE", "AUTO"), "1");
     main.click(IDC_RUN_DIAGNOSTICS);
     ASSERT_TRUE(waitUntil([&] { return !standinRuns().empty(); }));
-    EXPECT_EQ(standinRuns(), "C:\\UsbMac\\EthTester.exe AUTO=0\n");
+    EXPECT_EQ(standinRuns(), std::string("C:\\UsbMac\\") + kTester + " AUTO=0\n");
     EXPECT_TRUE(program->noMessageBoxFor(300));
     exitAndWait();
 }
@@ -294,7 +344,7 @@ TEST_F(StationRun, aTesterInAFolderWithABlankInItsNameIsStartedItselfFromTheCurr
     std::filesystem::create_directories(folder);
     // What the system would try first for an unquoted command line.
     installStandin(windowsPath((spaced.path() / "Program Files").string()));
-    std::filesystem::rename(spaced.path() / "Program Files" / "EthTester.exe", spaced.path() / "Program.exe");
+    std::filesystem::rename(spaced.path() / "Program Files" / kTester, spaced.path() / "Program.exe");
     installStandin(windowsPath(folder.string()));
     program = Program::start(LT_PROGSTATION_EXE, folder.string());
     ASSERT_NE(program, nullptr);
@@ -305,7 +355,7 @@ TEST_F(StationRun, aTesterInAFolderWithABlankInItsNameIsStartedItselfFromTheCurr
     ASSERT_TRUE(main.alive());
     main.click(IDC_RUN_DIAGNOSTICS);
     ASSERT_TRUE(waitUntil([&] { return !standinRuns().empty(); }));
-    EXPECT_EQ(standinRuns(), windowsPath((folder / "EthTester.exe").string()) + " AUTO=0\n");
+    EXPECT_EQ(standinRuns(), windowsPath((folder / kTester).string()) + " AUTO=0\n");
     exitAndWait();
 }
 
@@ -428,7 +478,7 @@ TEST_F(StationRun, theAutomaticOptionRunsTheTesterInAutoModeBeforeTheLot) {
     start();
     press(kStart, "10");
     ASSERT_TRUE(pressEndsWith(IDS_LOT_PROGRAMMED));
-    EXPECT_EQ(standinRuns(), windowsPath(work.file("EthTester.exe")) + " AUTO=1\n");
+    EXPECT_EQ(standinRuns(), windowsPath(work.file(kTester)) + " AUTO=1\n");
     EXPECT_EQ(eprom("PREVIOUSDEVCOUNT"), "4");
     exitAndWait();
 }

@@ -114,6 +114,11 @@ bool Dialog::enabled(int id) const {
     return control && IsWindowEnabled(control);
 }
 
+bool Dialog::visible(int id) const {
+    HWND control = item(id);
+    return control && IsWindowVisible(control);
+}
+
 HWND Dialog::focusedWindow() const {
     sync();
     GUITHREADINFO info{};

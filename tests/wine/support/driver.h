@@ -61,6 +61,7 @@ public:
     std::string text(int id) const;
     bool checked(int id) const;
     bool enabled(int id) const;
+    bool visible(int id) const;  // the control and the dialog are shown
     // The control that has the keyboard focus in the program's thread: its ID when it is
     // a control of this dialog, 0 otherwise (for example while a message box has it).
     int focusedId() const;

@@ -126,6 +126,8 @@ LedgerProblem FileLedger::load() {
     }
     exists_ = true;
     if (!problem.ok()) return problem;
+    // Room for as many addresses again, so that no press waits for the table to grow.
+    addresses_.reserve(addresses_.size() * 2 + 4096);
 
     const std::string& tail = splitter.tail;
     if (splitter.number == 0) {
@@ -197,6 +199,8 @@ uint32_t FileLedger::stationId(const std::string& name) {
 FileLedger::LotDevice* FileLedger::findDevice(OpenLot& lot, uint32_t device) {
     if (device >= 1 && device <= lot.devices.size() && lot.devices[device - 1].device == device)
         return &lot.devices[device - 1];
+    // Issued lines come in device order: a number above the last one is new.
+    if (lot.devices.empty() || (lot.ordered && device > lot.devices.back().device)) return nullptr;
     for (LotDevice& d : lot.devices)
         if (d.device == device) return &d;
     return nullptr;
@@ -232,6 +236,7 @@ void FileLedger::apply(const Record& r) {
         }
         LotDevice* d = findDevice(lot, r.device);
         if (!d) {
+            if (!lot.devices.empty() && r.device < lot.devices.back().device) lot.ordered = false;
             lot.devices.push_back({r.device, r.mac, false});
             d = &lot.devices.back();
         }

@@ -71,6 +71,7 @@ private:
         MacAddress rangeStart{};
         uint32_t rangeCount = 0;
         std::vector<LotDevice> devices;  // in the order issued (normally device k at k - 1)
+        bool ordered = true;             // device numbers rise along `devices`
         uint32_t open = 0;
     };
     struct LotMarks {

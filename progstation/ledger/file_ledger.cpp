@@ -159,7 +159,9 @@ OpenResult FileLedger::open() {
     nextLot_ = std::max(nextLot_, highestLot_ + 1);
     result.skippedLines = skipped_;
     for (auto& [lot, open] : openLots_) {
+        // Neither a failed issue's lot nor one whose lines wait to be written was interrupted.
         if (std::find(abandoned_.begin(), abandoned_.end(), lot) != abandoned_.end()) continue;
+        if (std::any_of(pending_.begin(), pending_.end(), [&](const Record& r) { return r.lot == lot; })) continue;
         InterruptedLot found;
         found.lot = lot;
         found.adapters = open.open;

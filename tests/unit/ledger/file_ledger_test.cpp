@@ -383,6 +383,7 @@ TEST_F(FileLedgerTest, shippedLinesThatFailedAreWrittenByTheNextAppendAndCountFo
     files.keepOnFailure = 250;  // two shipped lines reach the file
     EXPECT_EQ(ledger->ship(issued.lot, readBack(0, 4)).status, LedgerStatus::WriteFailed);
     EXPECT_EQ(ledger->shippedAmong(lotAddresses(kStart, 4)).count, 4u);
+    EXPECT_TRUE(ledger->open().interrupted.empty());  // read again: the lot waits, it was not interrupted
 
     ASSERT_TRUE(ledger->issue(plan(4, 2)).problem.ok());
     for (uint32_t k = 0; k < 4; ++k)

@@ -23,7 +23,7 @@ const std::array<SettingKey, 6>& addressKeys(AddressRecord record) {
 
 namespace {
 
-constexpr std::size_t kKeyCount = 6 + 1 + 6 + 1 + 6 + 1 + 1 + 10 + 7;
+constexpr std::size_t kKeyCount = 6 + 1 + 6 + 1 + 6 + 1 + 1 + 12 + 7;
 
 constexpr std::array<SettingKey, kKeyCount> makeAllKeys() {
     std::array<SettingKey, kKeyCount> all{};
@@ -46,6 +46,8 @@ constexpr std::array<SettingKey, kKeyCount> makeAllKeys() {
     add(keys::OverWriteAddress);
     add(keys::DisplayMacAddresses);
     add(keys::LaunchDiagnosticApp);
+    add(keys::StationName);
+    add(keys::GuardReissue);
     add(keys::Manufacturer);
     add(keys::Provider);
     add(keys::ManufacturerId);

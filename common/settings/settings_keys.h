@@ -168,6 +168,13 @@ inline constexpr SettingKey DisplayMacAddresses =
     detail::diagFlag("EPROMUTILITY", "DisplayMacAddresses", integerRead(1), notRead(), integerRead(0));
 inline constexpr SettingKey LaunchDiagnosticApp =
     detail::diagFlag("EPROMUTILITY", "LaunchDiagnosticApp", integerRead(1), notRead(), integerRead(0));
+// The station's production ledger (AddressLedger.csv). StationName: the name written in
+// its lines; empty means the computer's name. GuardReissue: ask before a press hands out
+// addresses that the ledger holds as shipped (non-zero), or not (0).
+inline constexpr SettingKey StationName = {SettingsFile::EthernetDiagnostic, "LEDGER", "LEDGER", "StationName",
+                                           ValueForm::Text, kValueBuffer, textRead(""), notRead(), notRead()};
+inline constexpr SettingKey GuardReissue =
+    detail::diagFlag("LEDGER", "GuardReissue", integerRead(1), notRead(), integerRead(1));
 
 // ---- Customize.ini: the station's descriptor settings, section read as "Strings" and
 // written as "strings". A value that is missing or empty counts as not read: the station

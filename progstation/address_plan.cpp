@@ -37,16 +37,21 @@ RestoredInputs AddressPlan::restoreInputs(bool atStartUp) {
         store_.writeText(keys::PreviousDevCount, "");
     }
     // A range whose last lot was recorded but not yet completed (the station was stopped in
-    // between) is completed now. Left as it is, the boxes would offer the range's start with
-    // a count not above the count programmed, and Start would open the same range again.
-    if (atStartUp && rangeComplete()) completeRange();
+    // between, or the file could not be written then) is completed now. Left as it is, the
+    // boxes would offer the range's start with a count not above the count programmed, and
+    // Start would open the same range again.
+    const bool complete = rangeComplete();
+    if (atStartUp && complete) completeRange();
     RestoredInputs in;
     in.startAddress = store_.readAddressTexts(AddressRecord::Initial, kStation);
-    in.countText = store_.readText(keys::InitialDevCount, kStation);
+    // When the completion could not be written (now or after the range's last lot), the
+    // inputs are still those of a completed range: the first free address, no count. The
+    // next press then opens a new range, which empties the old counts with its own record.
+    if (!complete) in.countText = store_.readText(keys::InitialDevCount, kStation);
     in.deviceCount = settings::parseCount(in.countText);
     in.overwrite = settings::parseDecimal(store_.readText(keys::OverwriteFlag, kStation)) != 0;
     in.autoDiagnostics = settings::parseDecimal(store_.readText(keys::DiagnosticsMode, kStation)) != 0;
-    if (store_.readText(keys::PreviousDevCount, kStation).empty())
+    if (complete || store_.readText(keys::PreviousDevCount, kStation).empty())
         in.startAddress = store_.readAddressTexts(AddressRecord::Next, kStation);
     return in;
 }
@@ -63,7 +68,7 @@ bool AddressPlan::decideRange(const AddressTexts& startBoxes, uint32_t deviceCou
     return !(deviceCount > programmed);
 }
 
-void AddressPlan::recordRange(const AddressTexts& startBoxes, uint32_t deviceCount, bool overwrite,
+bool AddressPlan::recordRange(const AddressTexts& startBoxes, uint32_t deviceCount, bool overwrite,
                               bool autoDiagnostics, bool newRange) {
     // One change of the file: a station stopped halfway never leaves a start address with
     // only some of its bytes new.
@@ -73,7 +78,7 @@ void AddressPlan::recordRange(const AddressTexts& startBoxes, uint32_t deviceCou
     change.flag(keys::OverwriteFlag, overwrite);
     change.flag(keys::DiagnosticsMode, autoDiagnostics);
     if (newRange) change.text(keys::PreviousDevCount, "");
-    store_.apply(change);
+    return store_.apply(change);
 }
 
 adapter::MacAddress AddressPlan::fillRequestAddresses(bool newRange, const AddressTexts& startBoxes,
@@ -101,8 +106,8 @@ adapter::MacAddress AddressPlan::fillRequestAddresses(bool newRange, const Addre
     return lotStart;
 }
 
-void AddressPlan::recordLot(const adapter::ProgramReply& reply, const adapter::ProgramRequest& request) {
-    if (reply.count == 0) return;
+bool AddressPlan::recordLot(const adapter::ProgramReply& reply, const adapter::ProgramRequest& request) {
+    if (reply.count == 0) return true;
     const uint32_t cumulative = reply.count + request.previousCount;
     // The last address, the count and the next address change together or not at all: a
     // station stopped between two of these writes would otherwise continue the range from a
@@ -112,7 +117,7 @@ void AddressPlan::recordLot(const adapter::ProgramReply& reply, const adapter::P
     change.address(AddressRecord::Previous, reply.lastAddress);
     change.count(keys::PreviousDevCount, cumulative);
     change.address(AddressRecord::Next, adapter::stepAddress(reply.lastAddress));
-    store_.apply(change);
+    return store_.apply(change);
 }
 
 bool AddressPlan::rangeComplete() {
@@ -121,13 +126,13 @@ bool AddressPlan::rangeComplete() {
     return !programmed.empty() && equalsNoCase(store_.readText(keys::InitialDevCount, kStation), programmed);
 }
 
-void AddressPlan::completeRange() {
+bool AddressPlan::completeRange() {
     // Both counts at once: with only the declared count emptied, the boxes would offer the
     // range's start again with the count already programmed behind it.
     settings::SettingsChange change;
     change.text(keys::InitialDevCount, "");
     change.text(keys::PreviousDevCount, "");
-    store_.apply(change);
+    return store_.apply(change);
 }
 
 bool AddressPlan::vendorPartCheck(const adapter::MacAddress& start, std::span<const uint8_t> addresses,

@@ -35,8 +35,11 @@ public:
     explicit AddressPlan(settings::SettingsStore& store) : store_(store) {}
 
     // The inputs from the records. At start-up, a station with no last address recorded
-    // first empties both count records (creating the file if needed). Without a range in
-    // progress the start-address boxes offer the first free address.
+    // first empties both count records (creating the file if needed), and a complete range
+    // whose counts were not emptied is completed. Without a range in progress the
+    // start-address boxes offer the first free address. A complete range counts as no
+    // range in progress even while its counts could not be emptied, so the boxes never
+    // offer its start with a count that would open it again.
     RestoredInputs restoreInputs(bool atStartUp);
     LastAssigned lastAssigned();
 
@@ -51,7 +54,8 @@ public:
     // programmed so far: that count belongs to the range it replaces, and left standing it
     // would let the next press take the new range for a continuation of the old one (after
     // a first lot that failed) and place its lot behind the old range's last address.
-    void recordRange(const AddressTexts& startBoxes, uint32_t deviceCount, bool overwrite, bool autoDiagnostics,
+    // Returns whether the records were written (one change of the file: all or nothing).
+    bool recordRange(const AddressTexts& startBoxes, uint32_t deviceCount, bool overwrite, bool autoDiagnostics,
                      bool newRange);
 
     // Fills the request's address and count fields, places the start address into the
@@ -61,14 +65,15 @@ public:
                                              bool overwrite, adapter::ProgramRequest& request);
 
     // After a lot passed every check: the last address, the cumulative count and the next
-    // address. Nothing when the reply's count is 0.
-    void recordLot(const adapter::ProgramReply& reply, const adapter::ProgramRequest& request);
+    // address. Nothing when the reply's count is 0. Returns whether the records were
+    // written (one change of the file: all or nothing; true when there is nothing to write).
+    bool recordLot(const adapter::ProgramReply& reply, const adapter::ProgramRequest& request);
 
     // The declared and the cumulative count are equal (text, without regard to case).
     bool rangeComplete();
     // Empties both count records; the addresses stay, so the next range starts at the
-    // first free address.
-    void completeRange();
+    // first free address. Returns whether the records were written.
+    bool completeRange();
 
     // Every address read back has the start address's vendor part; a found count of 0 fails.
     static bool vendorPartCheck(const adapter::MacAddress& start, std::span<const uint8_t> addresses,

@@ -7,6 +7,7 @@
 #include "common/adapter/requests.h"
 #include "common/eeprom/read_record.h"
 #include "common/ui/data_exchange.h"
+#include "common/ui/strings.h"
 #include "progstation/address_list.h"
 #include "progstation/descriptor_inputs.h"
 #include "progstation/diagnostics_launch.h"
@@ -122,7 +123,13 @@ std::optional<Outcome> ProgrammingCycle::runPress() {
     data_.newRange = plan_.decideRange(startBoxes_, data_.deviceCount);
     host_.enterBusy();
     const bool autoDiagnostics = view_.checked(IDC_AUTO_DIAGNOSTICS);
-    plan_.recordRange(startBoxes_, data_.deviceCount, view_.checked(IDC_OVERWRITE), autoDiagnostics, data_.newRange);
+    if (!plan_.recordRange(startBoxes_, data_.deviceCount, view_.checked(IDC_OVERWRITE), autoDiagnostics,
+                           data_.newRange)) {
+        // Programming a lot of a range that is not recorded could hand its addresses out again.
+        ask(ui::fillIn(ports_.strings.text(IDS_RANGE_NOT_RECORDED), {store_.path(settings::SettingsFile::EpromData)}),
+            ui::Icon::Stop, ui::Buttons::Ok);
+        return Outcome::RecordsNotWritten;
+    }
     if (autoDiagnostics) {
         host_.setStatus(IDS_DIAGNOSIS);
         launchDiagnostics(ports_.system, ports_.launcher, [&] { message(IDS_TESTER_NOT_FOUND, ui::Icon::Stop); },
@@ -201,7 +208,16 @@ Outcome ProgrammingCycle::programLot(bool overwriteForced) {
         .run(ports_.device, data_.handle, data_.descriptors.vid, data_.descriptors.pid, data_.reEnumerated,
              [&] { message(IDS_CHECK_DEVICE, ui::Icon::Stop); }, installResult_);
     data_.handle.reset();
-    plan_.recordLot(reply, request);
+    if (!plan_.recordLot(reply, request)) {
+        // The adapters hold addresses that the records do not show as handed out: the next
+        // lot is given them again, so these adapters must not reach the line.
+        ask(ui::fillIn(ports_.strings.text(IDS_LOT_NOT_RECORDED),
+                       {adapter::formatLower(data_.lotStart), adapter::formatLower(reply.lastAddress),
+                        store_.path(settings::SettingsFile::EpromData)}),
+            ui::Icon::Stop, ui::Buttons::Ok);
+        return Outcome::RecordsNotWritten;
+    }
+    data_.lotLast = reply.lastAddress;
     host_.showLastAssigned();
     if (plan_.rangeComplete()) return Outcome::RangeComplete;
     host_.setStatus(IDS_LOT_PROGRAMMED);

@@ -37,6 +37,12 @@ enum class Outcome : int {
     RangeComplete = 9,     // lot programmed and recorded, range complete
     DescriptorsWrong = 10, // descriptor verification failed, nothing recorded
     VendorPartWrong = 20,  // vendor-part verification failed, nothing recorded: the station closes
+    // The records in EpromData.ini could not be written (another program holds the file):
+    // the range's record before programming (nothing was programmed), or the lot's record
+    // after it (the lot's adapters are to be set aside; their addresses are given again).
+    // A message has said which; the station stays open, idle with status message 12, the
+    // caption as it was, and the range is not completed.
+    RecordsNotWritten = 30,
 };
 
 inline constexpr uint32_t kProgramPauseMs = 2000;
@@ -52,6 +58,7 @@ struct StationData {
     std::unique_ptr<eeprom::EepromWriteImage> image;  // from the dialog's opening to its Exit
     std::unique_ptr<adapter::ControlHandle> handle;   // the control device, open only within a step
     adapter::MacAddress lotStart{};                   // the address the first adapter of the lot must receive
+    adapter::MacAddress lotLast{};                    // the last address of the lot recorded last
     bool newRange = false;
     bool reEnumerated = false;                        // adapters re-enumerated during this run
 };

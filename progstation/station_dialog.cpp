@@ -4,6 +4,7 @@
 #include <array>
 
 #include "common/settings/value_forms.h"
+#include "common/ui/strings.h"
 #include "progstation/address_list.h"
 #include "progstation/diagnostics_launch.h"
 #include "resources/progstation_ids.h"
@@ -156,6 +157,7 @@ void StationDialog::react(Outcome outcome) {
         break;
     case Outcome::NoDevice:
     case Outcome::InvalidRange:
+    case Outcome::RecordsNotWritten:  // the caption stays: the range goes on from its records
         showLastAssigned();
         enterIdle();
         setStatus(IDS_ENTER_INPUTS);
@@ -185,10 +187,18 @@ void StationDialog::react(Outcome outcome) {
 }
 
 // The count records are emptied; the boxes then offer the first free address and an
-// empty count.
+// empty count. When the counts cannot be emptied, the lot is recorded all the same and
+// the range is complete in the records: the boxes offer the same, the next range's record
+// empties the counts, and so does the next start.
 void StationDialog::completeRange() {
-    plan_->completeRange();
-    view().messageBox(ports_.strings.text(IDS_RANGE_COMPLETE), ui::Icon::Information, ui::Buttons::Ok);
+    if (plan_->completeRange()) {
+        view().messageBox(ports_.strings.text(IDS_RANGE_COMPLETE), ui::Icon::Information, ui::Buttons::Ok);
+    } else {
+        view().messageBox(ui::fillIn(ports_.strings.text(IDS_END_NOT_RECORDED),
+                                     {adapter::formatLower(data_.lotStart), adapter::formatLower(data_.lotLast),
+                                      store_->path(settings::SettingsFile::EpromData)}),
+                          ui::Icon::Stop, ui::Buttons::Ok);
+    }
     enterIdle();
     restoreInputs(false);
     setStatus(IDS_ENTER_INPUTS);

@@ -72,5 +72,10 @@
 #define IDS_READ_AFTER_INSTALL 27
 /* The station refuses descriptor strings the adapter cannot carry (%s: the field's name). */
 #define IDS_DESCRIPTOR_NOT_ASCII 30
+/* The programming records could not be written (%s: the path of EpromData.ini; the first and
+   last address of the lot before it in the two messages of a programmed lot). */
+#define IDS_RANGE_NOT_RECORDED 31
+#define IDS_LOT_NOT_RECORDED 32
+#define IDS_END_NOT_RECORDED 33
 /* The training build's mark in the main dialog (%s: the bench file). */
 #define IDS_TRAINING_MARK 40

@@ -36,3 +36,5 @@
 #define IDS_STATUS_SAVING 8
 #define IDS_PACKET_COUNT_LIMIT 12
 #define IDS_PACKET_SIZE_LIMIT 13
+/* Save or Clear could not write a file (%s: its path). */
+#define IDS_NOT_SAVED 19

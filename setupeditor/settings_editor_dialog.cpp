@@ -2,9 +2,11 @@
 #include "setupeditor/settings_editor_dialog.h"
 
 #include "common/settings/value_forms.h"
+#include "common/ui/strings.h"
 #include "resources/setupeditor_ids.h"
 
 #include <array>
+#include <optional>
 
 namespace lt::setupeditor {
 
@@ -116,7 +118,7 @@ void SettingsEditorDialog::enablePacketBoxes() {
     view().enable(IDC_PACKET_SIZE, used);
 }
 
-void SettingsEditorDialog::writeDiagnosticSettings() {
+bool SettingsEditorDialog::writeDiagnosticSettings() {
     settings::DiagnosticSettings s;
     s.registerTest = view().checked(IDC_REGISTER_TEST);
     s.quickLoopback = view().checked(IDC_QUICK_LOOPBACK);
@@ -132,7 +134,12 @@ void SettingsEditorDialog::writeDiagnosticSettings() {
     s.overWriteAddress = view().checked(IDC_OVERWRITE_ADDRESS);
     s.displayMacAddresses = view().checked(IDC_VERIFY_ADDRESS);
     s.launchDiagnosticApp = view().checked(IDC_LAUNCH_DIAGNOSTICS);
-    store_->saveDiagnosticSettings(s);
+    return store_->saveDiagnosticSettings(s);
+}
+
+void SettingsEditorDialog::notSaved(SettingsFile file) {
+    view().messageBox(ui::fillIn(ports_.strings.text(IDS_NOT_SAVED), {store_->path(file)}), ui::Icon::Stop,
+                      ui::Buttons::Ok);
 }
 
 // The station may have recorded lots since the boxes were filled. When the operator has
@@ -156,21 +163,34 @@ void SettingsEditorDialog::save() {
             return;
         }
     }
-    writeDiagnosticSettings();
+    // Every write is made; the first file that refused one is named afterwards.
+    std::optional<SettingsFile> failed;
+    if (!writeDiagnosticSettings()) failed = SettingsFile::EthernetDiagnostic;
 
     // An adopted record is written back exactly as it stands in the file.
     const settings::AddressTexts texts = adopted ? recorded_ : addressBoxes();
-    store_->writeAddressTexts(AddressRecord::Previous, texts);
+    const bool previousWritten = store_->writeAddressTexts(AddressRecord::Previous, texts);
     // Text that is not hexadecimal (pasted past the keystroke filter) counts as byte 00,
     // as the station counts a value that does not parse.
     for (std::size_t i = 0; i < texts.size(); ++i) address_[i] = settings::parseHexByte(texts[i]);
-    recorded_ = texts;
-    shown_ = addressBoxes();
-    addressTyped_ = false;
+    if (previousWritten) {
+        recorded_ = texts;
+        shown_ = addressBoxes();
+        addressTyped_ = false;
+    } else if (!failed) {
+        failed = SettingsFile::EpromData;
+    }
 
-    if (store_->lastAddressRecorded(Reader::SetupEditor)) {
-        store_->writeNextAddress(address_);
+    // The next address follows only a last address that was written: after an old one it
+    // would tell the station to start its next range elsewhere than after it.
+    if (previousWritten && store_->lastAddressRecorded(Reader::SetupEditor)) {
+        if (!store_->writeNextAddress(address_) && !failed) failed = SettingsFile::EpromData;
         view().enable(IDC_CLEAR_ADDRESS, true);
+    }
+    if (failed) {
+        notSaved(*failed);
+        status(IDS_STATUS_EDITING);
+        return;
     }
     status(IDS_STATUS_SAVING);
     ports_.pauses.pause(kSavePauseMs);
@@ -178,7 +198,11 @@ void SettingsEditorDialog::save() {
 }
 
 void SettingsEditorDialog::clearAddress() {
-    store_->clearLastAddress();  // writes nothing when EpromData.ini does not exist
+    // Nothing is written when EpromData.ini does not exist, which is no failure.
+    if (store_->exists(SettingsFile::EpromData) && !store_->clearLastAddress()) {
+        notSaved(SettingsFile::EpromData);  // the address may still be recorded: Clear stays
+        return;
+    }
     view().enable(IDC_CLEAR_ADDRESS, false);
     loadAddress();
 }

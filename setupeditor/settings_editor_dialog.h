@@ -3,8 +3,10 @@
 // Locked (button 1010 reads "&Change Settings"): every settings control and the Clear
 // button are disabled. A passed login switches to editing ("&Save Settings") for the
 // rest of the run. Save writes EthernetDiagnostic.ini and the last assigned address to
-// EpromData.ini; Clear empties the recorded address. Escape, Enter in an edit box or on
-// a check box, the close box and Exit end the dialog without saving.
+// EpromData.ini; Clear empties the recorded address. A write that fails (another program
+// holds the file) brings a stop-icon message instead of "New Settings Saved.", and the
+// editor stays as it was, the operator's values in the boxes. Escape, Enter in an edit
+// box or on a check box, the close box and Exit end the dialog without saving.
 #pragma once
 
 #include "common/login/login_dialogs.h"
@@ -51,7 +53,8 @@ private:
     void save();
     void clearAddress();
     void loadAddress();
-    void writeDiagnosticSettings();
+    bool writeDiagnosticSettings();
+    void notSaved(settings::SettingsFile file);
     void enableSettings(bool on);
     void enablePacketBoxes();
     bool adoptRecordedAddress();

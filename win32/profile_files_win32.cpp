@@ -55,19 +55,44 @@ bool ProfileFilesWin32::writeSection(const std::string& path, std::string_view s
     return WritePrivateProfileSectionA(text(section).c_str(), list.c_str(), path.c_str()) != FALSE;
 }
 
+// Another program may hold the file open for a moment without delete sharing (a backup
+// agent, a virus scanner, an editor reading it): the rename over it is then refused with a
+// sharing violation, or under Wine with access denied, and a copy from a file held without
+// read sharing with a sharing violation. A careful replace tries again briefly, as such a
+// program lets go within milliseconds, and fails after that.
+template <typename Step>
+bool ProfileFilesWin32::retried(Step step) const {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (step()) return true;
+        const DWORD error = GetLastError();
+        if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) return false;
+        if (GetTickCount() - start >= retry_.totalMs) return false;
+        Sleep(retry_.stepMs);
+    }
+}
+
 bool ProfileFilesWin32::writeStrings(const std::string& path, std::span<const settings::ProfileWrite> writes) {
     const std::string copy = path + ".new";
     SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(copy.c_str());  // what an interrupted change may have left
-    if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES && !CopyFileA(path.c_str(), copy.c_str(), FALSE))
+    // The change is made on the copy; only the rename publishes it, so a failure at any
+    // step leaves the file as it was, with none of the writes.
+    if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES &&
+        !retried([&] { return CopyFileA(path.c_str(), copy.c_str(), FALSE) != FALSE; })) {
+        DeleteFileA(copy.c_str());
         return false;
+    }
     bool ok = true;
     for (const settings::ProfileWrite& w : writes)
         ok = ok && WritePrivateProfileStringA(text(w.section).c_str(), text(w.key).c_str(), text(w.value).c_str(),
                                               copy.c_str()) != FALSE;
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, copy.c_str());  // the API's cache goes to the file
     if (ok && GetFileAttributesA(copy.c_str()) == INVALID_FILE_ATTRIBUTES) return true;  // nothing to write
-    if (ok) ok = MoveFileExA(copy.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    if (ok)
+        ok = retried([&] {
+            return MoveFileExA(copy.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+        });
     if (!ok) DeleteFileA(copy.c_str());
     return ok;
 }

@@ -5,8 +5,17 @@
 
 namespace lt::win32 {
 
+// How long writeStrings waits for another program that holds the file open without delete
+// sharing, and how long it sleeps between two tries of the rename.
+struct ReplaceRetry {
+    unsigned long totalMs = 500;
+    unsigned long stepMs = 20;
+};
+
 class ProfileFilesWin32 final : public settings::ProfileFiles {
 public:
+    explicit ProfileFilesWin32(ReplaceRetry retry = {}) : retry_(retry) {}
+
     std::string readString(const std::string& path, std::string_view section, std::string_view key,
                            std::string_view defaultValue, std::size_t bufferSize) override;
     uint32_t readInt(const std::string& path, std::string_view section, std::string_view key,
@@ -17,8 +26,18 @@ public:
     bool deleteSection(const std::string& path, std::string_view section) override;
     bool writeSection(const std::string& path, std::string_view section,
                       std::span<const std::string> lines) override;
-    // The writes go to a copy beside the file, which then replaces it in one move.
+    // The writes go to a copy beside the file, which then replaces it in one move. While
+    // another program holds the file open without delete sharing, the move (and the copy,
+    // for a holder without read sharing) is tried again for `ReplaceRetry::totalMs`; false
+    // when it still cannot be made, the file then unchanged.
     bool writeStrings(const std::string& path, std::span<const settings::ProfileWrite> writes) override;
+
+private:
+    // `step` until it succeeds, while it fails with a sharing violation or access denied and
+    // the retry time is not used up.
+    template <typename Step>
+    bool retried(Step step) const;
+    ReplaceRetry retry_;
 };
 
 }  // namespace lt::win32

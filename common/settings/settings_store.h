@@ -3,7 +3,9 @@
 // Every call opens, reads or writes and closes the file through ProfileFiles; nothing is
 // cached, so each program sees the others' latest writes at its next read. Missing files,
 // sections and keys read as the reader's default of settings_keys.h. Writes return
-// whether the profile write succeeded; the programs do not act on it. Nothing is thrown.
+// whether the profile write succeeded: the station acts on it for its programming records
+// (range, lot, completion) and the editor for Save and Clear; the other writes go
+// unchecked (a failed one leaves the old value). Nothing is thrown.
 #pragma once
 
 #include "common/adapter/mac_address.h"

@@ -1,8 +1,11 @@
 // strings.h: the port for a program's string table: the text of string N.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 namespace lt::ui {
 
@@ -12,5 +15,21 @@ public:
     // The text of string `id` as the program's resources hold it; "" when there is none.
     virtual std::string text(uint32_t id) const = 0;
 };
+
+// `pattern` with each "%s" replaced by the next of `texts`, in order; a "%s" beyond the
+// texts stays as it is. (A pattern from the string table is never used as a printf format.)
+inline std::string fillIn(std::string_view pattern, std::initializer_list<std::string_view> texts) {
+    std::string out;
+    auto next = texts.begin();
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == 's' && next != texts.end()) {
+            out += *next++;
+            ++i;
+        } else {
+            out += pattern[i];
+        }
+    }
+    return out;
+}
 
 }  // namespace lt::ui

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "common/platform/portable_file_lookup.h"
 #include "common/settings/portable_profile_files.h"
@@ -311,4 +314,80 @@ TEST(AddressPlanCrash, aStationStoppedAtAnyWriteOfALotHandsOutNoRecordedAddressA
             EXPECT_EQ(in.countText, "");
         }
     }
+}
+
+// ---- Records that cannot be written (EpromData.ini held by another program).
+
+TEST(AddressPlanRefused, eachRecordSaysWhetherItWasWrittenAndARefusedOneLeavesTheFileAsItWas) {
+    const AddressTexts start{"00", "1B", "4E", "7A", "01", "00"};
+    lt::test::TempDir windows;
+    KilledProfiles profiles;
+    Station station(profiles, windows.path().string());
+    AddressPlan& plan = station.plan;
+    const auto file = [&] {
+        std::ifstream in(windows.path() / "EpromData.ini", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    ASSERT_TRUE(plan.recordRange(start, 8, false, false, true));
+    ProgramRequest request;
+    const MacAddress first = plan.fillRequestAddresses(true, start, 8, false, request);
+    ProgramReply reply;
+    reply.count = 4;
+    reply.lastAddress = lt::adapter::stepAddress(first, 3);
+    EXPECT_TRUE(plan.recordLot(ProgramReply{}, request)) << "nothing to record is no failure";
+
+    profiles.changes = 0;
+    profiles.allowed = 0;
+    const std::string before = file();
+    EXPECT_FALSE(plan.recordRange(start, 8, true, true, false));
+    EXPECT_FALSE(plan.recordLot(reply, request));
+    EXPECT_FALSE(plan.completeRange());
+    EXPECT_EQ(file(), before);
+
+    profiles.allowed = 1 << 30;
+    EXPECT_TRUE(plan.recordLot(reply, request));
+    EXPECT_TRUE(plan.completeRange());
+}
+
+TEST(AddressPlanRefused, aCompleteRangeWhoseCountsCouldNotBeEmptiedIsOfferedAsCompletedAndTheNextRangeFollowsIt) {
+    const AddressTexts start{"00", "1B", "4E", "7A", "01", "00"};
+    lt::test::TempDir windows;
+    KilledProfiles profiles;
+    Station station(profiles, windows.path().string());
+    station.plan.restoreInputs(true);
+    profiles.changes = 0;
+    profiles.allowed = 2;  // the range and the lot are recorded, the completion is refused
+    const std::vector<MacAddress> first = station.press(start, 4, 4);
+    ASSERT_TRUE(station.plan.rangeComplete()) << "the counts are still there";
+
+    // Neither the dialog's restore after the range (no start-up step) nor a start while the
+    // file is still held offers the range's start with its count: Start would open it again.
+    for (const bool atStartUp : {false, true}) {
+        SCOPED_TRACE(atStartUp ? "at start-up" : "after the range");
+        const RestoredInputs in = station.plan.restoreInputs(atStartUp);
+        EXPECT_EQ(in.startAddress, (AddressTexts{"00", "1b", "4e", "7a", "01", "04"}));
+        EXPECT_EQ(in.countText, "");
+        EXPECT_EQ(in.deviceCount, 0u);
+        EXPECT_TRUE(station.plan.rangeComplete());
+    }
+
+    // Writable again: a range typed from the offered address follows the recorded lot.
+    profiles.allowed = 1 << 30;
+    const std::vector<MacAddress> next = station.press({"00", "1b", "4e", "7a", "01", "04"}, 6, 4);
+    EXPECT_EQ(next.front(), (MacAddress{0x00, 0x1b, 0x4e, 0x7a, 0x01, 0x04}));
+    for (const MacAddress& a : next) EXPECT_EQ(std::count(first.begin(), first.end(), a), 0);
+
+    // Or the start completes it: the same offer, with the counts empty.
+    lt::test::TempDir other;
+    KilledProfiles again;
+    Station later(again, other.path().string());
+    later.plan.restoreInputs(true);
+    again.changes = 0;
+    again.allowed = 2;
+    later.press(start, 4, 4);
+    again.allowed = 1 << 30;
+    const RestoredInputs in = later.plan.restoreInputs(true);
+    EXPECT_EQ(in.startAddress, (AddressTexts{"00", "1b", "4e", "7a", "01", "04"}));
+    EXPECT_FALSE(later.plan.rangeComplete());
+    EXPECT_EQ(later.store.readText(keys::InitialDevCount, Reader::ProgStation), "");
 }

@@ -63,28 +63,59 @@ uint32_t MappedProfiles::readInt(const std::string& path, std::string_view secti
     return files.readInt(drive.map(path), section, key, defaultValue);
 }
 
+bool MappedProfiles::refuses(const std::string& path) {
+    if (!hold || baseName(path) != hold->file) return false;
+    if (hold->allowed > 0) {
+        --hold->allowed;
+        return false;
+    }
+    ++hold->refused;
+    return true;
+}
+
+namespace {
+std::string writeLine(const std::string& path, std::string_view section, std::string_view key,
+                      std::string_view value) {
+    return "write " + baseName(path) + " [" + std::string(section) + "] " + std::string(key) + "=" +
+           std::string(value);
+}
+}  // namespace
+
 bool MappedProfiles::writeString(const std::string& path, std::string_view section, std::string_view key,
                                  std::string_view value) {
-    if (log)
-        log->push_back("write " + baseName(path) + " [" + std::string(section) + "] " + std::string(key) + "=" +
-                       std::string(value));
+    const bool refused = refuses(path);
+    if (log) log->push_back((refused ? "refused " : "") + writeLine(path, section, key, value));
+    if (refused) return false;
     std::filesystem::create_directories(drive.host(path).parent_path());
     return files.writeString(drive.map(path), section, key, value);
 }
 
+bool MappedProfiles::writeStrings(const std::string& path, std::span<const settings::ProfileWrite> writes) {
+    const bool refused = refuses(path);
+    if (log)
+        for (const settings::ProfileWrite& w : writes)
+            log->push_back((refused ? "refused " : "") + writeLine(path, w.section, w.key, w.value));
+    if (refused) return false;
+    std::filesystem::create_directories(drive.host(path).parent_path());
+    return files.writeStrings(drive.map(path), writes);
+}
+
 bool MappedProfiles::deleteKey(const std::string& path, std::string_view section, std::string_view key) {
     if (log) log->push_back("delete " + baseName(path));
+    if (refuses(path)) return false;
     return files.deleteKey(drive.map(path), section, key);
 }
 
 bool MappedProfiles::deleteSection(const std::string& path, std::string_view section) {
     if (log) log->push_back("delete " + baseName(path));
+    if (refuses(path)) return false;
     return files.deleteSection(drive.map(path), section);
 }
 
 bool MappedProfiles::writeSection(const std::string& path, std::string_view section,
                                   std::span<const std::string> lines) {
     if (log) log->push_back("section " + baseName(path));
+    if (refuses(path)) return false;
     return files.writeSection(drive.map(path), section, lines);
 }
 

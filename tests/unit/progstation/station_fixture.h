@@ -10,6 +10,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "bench/bench_device.h"
@@ -38,12 +39,25 @@ struct DriveC {
 };
 
 // The profile files on drive C:, with every access logged in order as
-// "read|write|delete|section Name.ini [SECTION] key=value" (file name only).
+// "read|write|delete|section Name.ini [SECTION] key=value" (file name only). A change of
+// several keys is made as one, as the real profile files make it.
 struct MappedProfiles : settings::ProfileFiles {
     explicit MappedProfiles(const DriveC& drive) : drive(drive) {}
     const DriveC& drive;
     settings::PortableProfileFiles files;
     std::vector<std::string>* log = nullptr;
+
+    // A file held open by another program without delete sharing: after `allowed` more
+    // changes of it (a change of several keys counts once), every change fails and leaves
+    // the file as it is, as the Win32 replace gives up then, until `hold` is reset. Refused
+    // writes are logged as "refused write ...".
+    struct Hold {
+        std::string file;  // the file name, "EpromData.ini"
+        int allowed = 0;
+        int refused = 0;   // changes refused so far
+    };
+    std::optional<Hold> hold;
+    void holdAfter(int allowed, const std::string& file = "EpromData.ini") { hold = Hold{file, allowed, 0}; }
 
     std::string readString(const std::string& path, std::string_view section, std::string_view key,
                            std::string_view defaultValue, std::size_t bufferSize) override;
@@ -55,6 +69,10 @@ struct MappedProfiles : settings::ProfileFiles {
     bool deleteSection(const std::string& path, std::string_view section) override;
     bool writeSection(const std::string& path, std::string_view section,
                       std::span<const std::string> lines) override;
+    bool writeStrings(const std::string& path, std::span<const settings::ProfileWrite> writes) override;
+
+private:
+    bool refuses(const std::string& path);
 };
 
 struct MappedLookup : platform::FileLookup {
@@ -108,6 +126,16 @@ struct CountingDevice : adapter::ControlDevice {
     std::unique_ptr<adapter::ControlHandle> open(uint32_t& error) override;
     int count(const std::string& name) const;
 };
+
+// Whether `text` is the string-table `pattern` with some text in place of each "%s".
+inline bool fitsPattern(std::string_view text, std::string_view pattern) {
+    const std::size_t hole = pattern.find("%s");
+    if (hole == std::string_view::npos) return text == pattern;
+    if (text.substr(0, hole) != pattern.substr(0, hole)) return false;
+    for (std::size_t filled = hole; filled <= text.size(); ++filled)
+        if (fitsPattern(text.substr(filled), pattern.substr(hole + 2))) return true;
+    return false;
+}
 
 // An address as one number (byte 1 most significant), for ordering and comparing ranges.
 inline uint64_t addressNumber(const adapter::MacAddress& a) {

@@ -21,10 +21,12 @@ using ui::Icon;
 
 namespace {
 
-// Every profile write, in order, passed on to real files.
+// Every profile write, in order, passed on to real files; the writes to a file named in
+// `held` fail and change nothing (another program holds it open).
 struct RecordingProfiles : settings::ProfileFiles {
     settings::PortableProfileFiles files;
     std::vector<std::string> writes;  // "File.ini [SECTION] key=value"
+    std::set<std::string> held;
 
     static std::string name(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
     std::string readString(const std::string& path, std::string_view section, std::string_view key,
@@ -38,6 +40,7 @@ struct RecordingProfiles : settings::ProfileFiles {
     bool writeString(const std::string& path, std::string_view section, std::string_view key,
                      std::string_view value) override {
         writes.push_back(name(path) + " [" + std::string(section) + "] " + std::string(key) + "=" + std::string(value));
+        if (held.count(name(path))) return false;
         return files.writeString(path, section, key, value);
     }
     bool deleteKey(const std::string& path, std::string_view section, std::string_view key) override {
@@ -615,4 +618,96 @@ TEST_F(EditorTest, exitEscapeTheCloseBoxAndEnterEndTheDialogWithoutSaving) {
         EXPECT_TRUE(profiles.writes.empty()) << c.how << " " << c.focus;
     }
     EXPECT_EQ(read("EthernetDiagnostic.ini", "LOGFLAG", "Enable"), "0");
+}
+
+// ---- Files that cannot be written (held open by another program).
+
+TEST_F(EditorTest, aSaveThatCannotWriteTheRecordsSaysSoInsteadOfSavedAndKeepsTheOperatorsValues) {
+    writeAddress("PREVIOUSMACADDR", {"00", "1b", "4e", "7a", "01", "00"});
+    writeAddress("NEXTMACADDR", {"00", "1b", "4e", "7a", "01", "01"});
+    start();
+    login();
+    view->click(IDC_ENABLE_LOGGING);
+    setAddress({"00", "1B", "4E", "7A", "02", "FF"});
+    std::vector<std::string> statusAtPause;
+    pauses.onPause = [&](uint32_t) { statusAtPause.push_back(view->text(IDC_STATUS)); };
+    profiles.held = {"EpromData.ini"};
+    view->click(IDC_CHANGE_SAVE_SETTINGS);
+    ASSERT_EQ(view->messages().size(), 1u);
+    EXPECT_EQ(view->messages()[0].text, ui::fillIn(text(IDS_NOT_SAVED), {dir.path().string() + "\\EpromData.ini"}));
+    EXPECT_EQ(view->messages()[0].icon, Icon::Stop);
+    EXPECT_EQ(view->messages()[0].buttons, ui::Buttons::Ok);
+    EXPECT_TRUE(statusAtPause.empty()) << "no \"New Settings Saved.\"";
+    EXPECT_TRUE(pauses.pauses.empty());
+    EXPECT_EQ(view->text(IDC_STATUS), text(IDS_STATUS_EDITING));
+    // Still editing, with what the operator typed and checked.
+    EXPECT_EQ(view->text(IDC_CHANGE_SAVE_SETTINGS), "&Save Settings");
+    for (int id : kSettingsControls) EXPECT_TRUE(view->enabled(id)) << id;
+    EXPECT_EQ(view->text(IDC_ADDRESS_BYTE5), "02");
+    EXPECT_EQ(view->text(IDC_ADDRESS_BYTE6), "FF");
+    EXPECT_TRUE(view->checked(IDC_ENABLE_LOGGING));
+    // No next address was written after the last address that was not.
+    for (const std::string& w : profiles.writes) EXPECT_EQ(w.find("NEXTMACADDR"), std::string::npos) << w;
+    EXPECT_EQ(read("EpromData.ini", "PREVIOUSMACADDR", "BYTE6"), "00");
+    EXPECT_EQ(read("EpromData.ini", "NEXTMACADDR", "BYTE6"), "01");
+    EXPECT_EQ(read("EthernetDiagnostic.ini", "LOGFLAG", "Enable"), "1") << "the other file was written";
+
+    // Once the file can be written, the next Save writes the boxes as the operator left them.
+    profiles.held.clear();
+    view->messages().clear();
+    view->click(IDC_CHANGE_SAVE_SETTINGS);
+    EXPECT_TRUE(view->messages().empty());
+    EXPECT_EQ(statusAtPause, (std::vector<std::string>{text(IDS_STATUS_SAVING)}));
+    EXPECT_EQ(view->text(IDC_STATUS), text(IDS_STATUS_SAVED));
+    EXPECT_EQ(read("EpromData.ini", "PREVIOUSMACADDR", "BYTE5"), "02");
+    EXPECT_EQ(read("EpromData.ini", "NEXTMACADDR", "BYTE4"), "7a");
+    EXPECT_EQ(read("EpromData.ini", "NEXTMACADDR", "BYTE5"), "03");
+    EXPECT_EQ(read("EpromData.ini", "NEXTMACADDR", "BYTE6"), "00");
+}
+
+TEST_F(EditorTest, aSaveThatCannotWriteTheDiagnosticsSettingsNamesThatFile) {
+    start();
+    login();
+    setAddress({"00", "1B", "4E", "7A", "01", "02"});
+    profiles.held = {"EthernetDiagnostic.ini"};
+    view->click(IDC_CHANGE_SAVE_SETTINGS);
+    ASSERT_EQ(view->messages().size(), 1u);
+    EXPECT_EQ(view->messages()[0].text,
+              ui::fillIn(text(IDS_NOT_SAVED), {dir.path().string() + "\\EthernetDiagnostic.ini"}));
+    EXPECT_EQ(view->messages()[0].icon, Icon::Stop);
+    EXPECT_EQ(view->text(IDC_STATUS), text(IDS_STATUS_EDITING));
+    EXPECT_TRUE(pauses.pauses.empty());
+    EXPECT_EQ(read("EpromData.ini", "NEXTMACADDR", "BYTE6"), "03") << "the records were written";
+}
+
+TEST_F(EditorTest, aClearThatCannotWriteTheRecordsSaysSoAndKeepsTheAddressAndTheButton) {
+    writeAddress("PREVIOUSMACADDR", {"00", "1b", "4e", "7a", "01", "00"});
+    writeAddress("NEXTMACADDR", {"00", "1b", "4e", "7a", "01", "01"});
+    start();
+    login();
+    ASSERT_TRUE(view->enabled(IDC_CLEAR_ADDRESS));
+    profiles.held = {"EpromData.ini"};
+    view->click(IDC_CLEAR_ADDRESS);
+    ASSERT_EQ(view->messages().size(), 1u);
+    EXPECT_EQ(view->messages()[0].text, ui::fillIn(text(IDS_NOT_SAVED), {dir.path().string() + "\\EpromData.ini"}));
+    EXPECT_EQ(view->messages()[0].icon, Icon::Stop);
+    EXPECT_TRUE(view->enabled(IDC_CLEAR_ADDRESS));
+    EXPECT_EQ(view->text(IDC_ADDRESS_BYTE1), "00");
+    EXPECT_EQ(view->text(IDC_ADDRESS_BYTE6), "00");
+    EXPECT_EQ(read("EpromData.ini", "PREVIOUSMACADDR", "BYTE1"), "00");
+    EXPECT_EQ(view->text(IDC_CHANGE_SAVE_SETTINGS), "&Save Settings");
+
+    profiles.held.clear();
+    view->messages().clear();
+    view->click(IDC_CLEAR_ADDRESS);
+    EXPECT_TRUE(view->messages().empty());
+    EXPECT_FALSE(view->enabled(IDC_CLEAR_ADDRESS));
+    EXPECT_EQ(read("EpromData.ini", "PREVIOUSMACADDR", "BYTE1"), "");
+}
+
+TEST(EditorTemplate, theMessageOfASaveThatFailedNamesTheFile) {
+    RcStrings strings(programResources("setupeditor.rc"));
+    EXPECT_EQ(ui::fillIn(strings.text(IDS_NOT_SAVED), {"C:\\windows\\EpromData.ini"}),
+              "The settings could not be saved: C:\\windows\\EpromData.ini could not be written !! \nClose any "
+              "program that holds this file open and try again.");
 }

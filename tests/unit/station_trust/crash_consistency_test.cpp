@@ -5,8 +5,12 @@
 // there. A change of several keys at once goes to the disk as one change, as the real
 // profile files make it. Afterwards a new station starts on the files as left and the
 // same adapters are pressed again; no address of a lot recorded before may come out again.
+// The same holds when the records file is held open by another program from a chosen
+// change of a press on (the changes fail, the station goes on), whether the same station
+// goes on or a new one starts once the file is released.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 
 #include "bench/bench_file.h"
@@ -31,9 +35,17 @@ struct StoppingProfiles : settings::ProfileFiles {
     settings::PortableProfileFiles files;
     int changes = 0;
     int stopAt = 0;  // 0: never
+    // The files held open by another program from change `holdAt` on (0: never): those
+    // changes fail and leave the files as they were, but the station and the driver go on.
+    int holdAt = 0;
+    int refused = 0;
     bool stopped() const { return stopAt != 0 && changes >= stopAt; }
     bool change() {
         ++changes;
+        if (holdAt != 0 && changes >= holdAt) {
+            ++refused;
+            return false;
+        }
         return !stopped();
     }
 
@@ -167,6 +179,84 @@ TEST_F(CrashConsistency, aStationStoppedAtAnyWriteOfALotHandsOutNoRecordedAddres
             }
             EXPECT_EQ(device.live, 0);
             if (lastChangeReached) break;
+        }
+    }
+}
+
+TEST_F(CrashConsistency, aRecordsFileHeldByAnotherProgramFromAnyChangeOfALotNeverLetsARecordedAddressOutAgain) {
+    // A range of 8 in lots of 4: lot 1's press changes the file twice (range, lot), lot 2's
+    // three times (range, lot, completion). The file is held from change k of one press to
+    // its end, then released; the same station goes on, or a new one starts on the files as
+    // left. Then the same adapters are pressed again and two fresh lots follow.
+    for (int heldLot = 1; heldLot <= 2; ++heldLot) {
+        for (int k = 1; k <= heldLot + 1; ++k) {
+            for (const bool restart : {false, true}) {
+                SCOPED_TRACE("lot " + std::to_string(heldLot) + " held from its change " + std::to_string(k) +
+                             (restart ? ", then restarted" : ", the same station going on"));
+                view.reset();
+                station.reset();
+                std::filesystem::remove(drive.host(windowsFile("EpromData.ini")));
+                stopping.stopAt = 0;
+                stopping.holdAt = 0;
+                startStopping();
+                std::set<uint64_t> recorded;
+                auto pressAndCollect = [&](const std::function<void()>& act) {
+                    const Texts lastBefore = epromAddress("PREVIOUSMACADDR");
+                    view->messages().clear();
+                    act();
+                    view->session().answers.clear();
+                    ASSERT_FALSE(view->ended()) << ::testing::PrintToString(messageTexts());
+                    // What the station says and what the file holds agree (a lot given the
+                    // very addresses of the last recorded one would leave the file alike).
+                    bool said = status() == text(IDS_LOT_PROGRAMMED);
+                    for (const auto& m : view->messages())
+                        said |= m.text == text(IDS_RANGE_COMPLETE) || fitsPattern(m.text, text(IDS_END_NOT_RECORDED));
+                    const bool lotRecorded = epromAddress("PREVIOUSMACADDR") != lastBefore;
+                    EXPECT_EQ(said, lotRecorded) << ::testing::PrintToString(messageTexts());
+                    for (const MacAddress& a : benchAddresses()) {
+                        if (!lotRecorded) continue;
+                        EXPECT_TRUE(recorded.insert(addressNumber(a)).second)
+                            << "address " << adapter::formatUpper(a) << " handed out again";
+                    }
+                };
+                for (int lot = 1; lot <= heldLot; ++lot) {
+                    bench({"create", "4"});
+                    if (lot == heldLot) {
+                        stopping.refused = 0;
+                        stopping.holdAt = stopping.changes + k;
+                    }
+                    pressAndCollect([&] { pressStart(kStart, "8"); });
+                    if (lot != heldLot) continue;
+                    // The refused record is reported, never shown as a success.
+                    const uint32_t expected[] = {IDS_RANGE_NOT_RECORDED, IDS_LOT_NOT_RECORDED, IDS_END_NOT_RECORDED};
+                    bool reported = false;
+                    for (const auto& m : view->messages()) {
+                        EXPECT_NE(m.text, text(IDS_RANGE_COMPLETE));
+                        reported |= m.icon == ui::Icon::Stop && fitsPattern(m.text, text(expected[k - 1]));
+                    }
+                    EXPECT_TRUE(reported) << ::testing::PrintToString(messageTexts());
+                    EXPECT_NE(status(), text(IDS_LOT_PROGRAMMED));
+                    EXPECT_GT(stopping.refused, 0);
+                }
+                stopping.holdAt = 0;
+                if (restart) {
+                    view.reset();
+                    station.reset();
+                    startStopping();
+                }
+                // The same adapters again, then fresh lots, with what the station offers (a
+                // count typed where it offers none).
+                for (int press = 0; press < 3; ++press) {
+                    if (press > 0) bench({"create", "4"});
+                    pressAndCollect([&] {
+                        const std::string count = view->text(IDC_DEVICE_COUNT);
+                        if (count.empty() || count == "0") view->setText(IDC_DEVICE_COUNT, "8");
+                        view->answerNext(ui::Answer::Ignore);
+                        view->click(IDC_START);
+                    });
+                }
+                EXPECT_EQ(device.live, 0);
+            }
         }
     }
 }

@@ -3,8 +3,10 @@
 // Steps: presses of Start on lots of random size (now and then 127 adapters, now and then
 // more than the range has left), new ranges typed with random start and count, the same
 // adapters pressed again or a fresh lot plugged, random bench faults (descriptor and vendor
-// read-back, conflicts, failing requests), random answers at the prompts, station restarts,
-// and the settings editor's Save and Clear of the last address.
+// read-back, conflicts, failing requests), EpromData.ini held by another program from a
+// random change of a press on (its range, lot or completion record refused), random
+// answers at the prompts, station restarts, and the settings editor's Save and Clear of
+// the last address.
 // Invariants after every step:
 // - the records parse (every address byte two hexadecimal digits, counts decimal);
 // - a recorded lot's adapters hold consecutive addresses ending at the recorded last address;
@@ -13,7 +15,11 @@
 // - no address of a recorded lot was handed out before, unless the operator reopened it (a
 //   range typed over handed-out addresses, or the editor's Save or Clear during the range):
 //   those are counted;
-// - a range whose count is reached is complete (both count records empty).
+// - a range whose count is reached is complete (both count records empty), unless the
+//   completion was refused, which the station then reported;
+// - a press whose record was refused reports it with its stop-icon message and never shows
+//   "Programmed Successfully" or message 9, and what the station says about the lot agrees
+//   with the records.
 // A failure prints the seed and the shortest list of its steps found that still fails, with
 // what each step did. LT_TRUST_SEED and LT_TRUST_STEPS choose another seed and length (the
 // long run, on demand); LT_TRUST_STEP_LIST replays a list; CI runs the fixed budget.
@@ -194,9 +200,19 @@ struct Session : StationTest {
                                           ui::Answer::Cancel};
             view->answerNext(answers[pick(0, 4)]);
         }
+        // The records file held by another program from the press's range record (0), lot
+        // record (1) or completion (2) on, released after the press.
+        const int heldAfter = chance(10) ? pick(0, 2) : -1;
+        if (heldAfter >= 0) {
+            profiles.holdAfter(heldAfter);
+            step << ", records held after " << heldAfter << " changes";
+        }
         view->messages().clear();
+        view->setText(IDC_STATUS, "");  // so that the status read below is this press's
         view->click(IDC_START);
         view->session().answers.clear();
+        const int refused = profiles.hold ? profiles.hold->refused : 0;
+        profiles.hold.reset();
         step << " -> " << (view->ended() ? "closed" : view->text(IDC_STATUS).substr(0, 40));
         note(step.str());
 
@@ -206,11 +222,35 @@ struct Session : StationTest {
         }
         if (!recordsParse()) return false;
 
+        // A refused record is reported, never shown as a success. (A station that closed may
+        // have had only its Exit's write refused.)
+        bool refusalReported = false, successShown = view->text(IDC_STATUS) == text(IDS_LOT_PROGRAMMED);
+        for (const auto& m : view->messages()) {
+            for (uint32_t id : {IDS_RANGE_NOT_RECORDED, IDS_LOT_NOT_RECORDED, IDS_END_NOT_RECORDED})
+                refusalReported |= m.icon == ui::Icon::Stop && fitsPattern(m.text, text(id));
+            successShown |= m.text == text(IDS_RANGE_COMPLETE);
+        }
+        if (refused > 0 && !view->ended() && !refusalReported) {
+            failure("a refused record was not reported");
+            return false;
+        }
+        if (refused == 0 && refusalReported) {
+            failure("a record was reported refused that was written");
+            return false;
+        }
+
         // Was a lot recorded?
         const uint64_t after = recorded("PREVIOUSMACADDR").value_or(0);
         // (A new range empties the count so far when it is recorded: that is no lot.)
         const std::string countAfter = eprom("PREVIOUSDEVCOUNT");
         const bool lotRecorded = after != before || (countAfter != countBefore && !countAfter.empty());
+        bool endRefused = false;
+        for (const auto& m : view->messages()) endRefused |= fitsPattern(m.text, text(IDS_END_NOT_RECORDED));
+        if (successShown != lotRecorded && !endRefused && !view->ended()) {
+            failure(lotRecorded ? "a lot was recorded without the station saying so"
+                                : "the station showed a lot as programmed that was not recorded");
+            return false;
+        }
         if (!lotRecorded) return true;
 
         const std::vector<MacAddress> lot = benchAddresses();
@@ -256,7 +296,7 @@ struct Session : StationTest {
         // The range completes when its count is reached.
         const std::string declared = eprom("INITIALDEVCOUNT");
         const std::string cumulative = eprom("PREVIOUSDEVCOUNT");
-        if (!declared.empty() && declared != "<missing>" && declared == cumulative) {
+        if (!declared.empty() && declared != "<missing>" && declared == cumulative && !endRefused) {
             failure("the range reached its count without completing");
             return false;
         }

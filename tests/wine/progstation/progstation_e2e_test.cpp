@@ -2,6 +2,7 @@
 #include "bench/bench_control.h"
 #include "bench/bench_file.h"
 #include "common/adapter/training_mode.h"
+#include "common/ui/strings.h"
 #include "resources/progstation_ids.h"
 #include "tests/fakes/rc_file.h"
 #include "tests/support/test_support.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <sstream>
@@ -425,6 +427,120 @@ TEST_F(StationRun, aRestartInTheMiddleOfTheRangeContinuesIt) {
     EXPECT_EQ(benchAddresses(), (std::vector<std::string>{"00-1b-4e-7a-01-04", "00-1b-4e-7a-01-05",
                                                           "00-1b-4e-7a-01-06", "00-1b-4e-7a-01-07"}));
     EXPECT_EQ(eprom("PREVIOUSDEVCOUNT"), "8");
+    exitAndWait();
+}
+
+// ---- The records file held open by another program.
+
+namespace {
+
+// Another program's handle on EpromData.ini (a backup agent, a virus scanner, an editor):
+// read access, read and write sharing, no delete sharing.
+class HeldFile {
+public:
+    explicit HeldFile(const std::string& path)
+        : handle_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    ~HeldFile() { release(); }
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+    bool holds() const { return handle_ != INVALID_HANDLE_VALUE; }
+    void release() {
+        if (holds()) CloseHandle(handle_);
+        handle_ = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    HANDLE handle_;
+};
+
+std::vector<std::string> lotOf4(int first) {
+    std::vector<std::string> out;
+    for (int i = first; i < first + 4; ++i) {
+        char a[32];
+        std::snprintf(a, sizeof a, "00-1b-4e-7a-01-%02x", i);
+        out.push_back(a);
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST_F(StationRun, aLotRecordedWhileAnotherProgramHoldsTheRecordsIsReportedAndOnlyItsOwnAddressesAreGivenAgain) {
+    // The automatic diagnostics run the stand-in tester right after the range's record, so
+    // its log line tells the moment to take hold of the file: at least the 2000 ms pause
+    // before the programming request comes before the lot's record.
+    options(0, 0, 1);
+    installStandin(windowsPath(work.path().string()));
+    start();
+    press(kStart, "12");
+    ASSERT_TRUE(pressEndsWith(IDS_LOT_PROGRAMMED));
+    const std::vector<std::string> recorded = benchAddresses();
+    ASSERT_EQ(recorded, lotOf4(0));
+
+    benchctl({"unplug", "all"});
+    benchctl({"plug", "4"});
+    // Posted without waiting for the press (a click waits for its handler to end).
+    main.sync();
+    PostMessageA(main.item(IDC_START), BM_CLICK, 0, 0);
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            const std::string runs = standinRuns();
+            return std::count(runs.begin(), runs.end(), '\n') == 2;
+        },
+        kPressWait));
+    HeldFile holder(sharedFile("EpromData.ini"));
+    ASSERT_TRUE(holder.holds());
+    auto box = program->waitForMessageBox(kPressWait);
+    ASSERT_TRUE(box) << "no message for the lot that could not be recorded; status " << main.text(IDC_STATUS);
+    EXPECT_EQ(box->text, lt::ui::fillIn(text(IDS_LOT_NOT_RECORDED),
+                                        {"00-1b-4e-7a-01-04", "00-1b-4e-7a-01-07", sharedFile("EpromData.ini")}));
+    EXPECT_EQ(box->buttons, std::vector<int>{IDOK});
+    EXPECT_NE(main.text(IDC_STATUS), text(IDS_LOT_PROGRAMMED));
+    EXPECT_EQ(benchAddresses(), lotOf4(4)) << "the adapters were programmed";
+    holder.release();
+    ASSERT_TRUE(answer(*box, IDOK));
+    ASSERT_TRUE(pressEndsWith(IDS_ENTER_INPUTS)) << main.text(IDC_STATUS);
+    EXPECT_EQ(main.text(IDC_START), "&Next");
+    EXPECT_EQ(eprom("PREVIOUSDEVCOUNT"), "4");
+    EXPECT_EQ(epromAddress("PREVIOUSMACADDR"), (Texts{"00", "1b", "4e", "7a", "01", "03"}));
+    EXPECT_EQ(main.text(IDC_LAST_COUNT), "4");
+    EXPECT_FALSE(fileExists(sharedFile("EpromData.ini.new")));
+
+    // The file is free again and those adapters are set aside: the next lot is given the
+    // unrecorded addresses again, and none that a recorded lot holds.
+    benchctl({"unplug", "all"});
+    benchctl({"plug", "4"});
+    main.click(IDC_START);
+    ASSERT_TRUE(pressEndsWith(IDS_LOT_PROGRAMMED)) << main.text(IDC_STATUS);
+    const std::vector<std::string> next = benchAddresses();
+    EXPECT_EQ(next, lotOf4(4));
+    for (const std::string& a : next) EXPECT_EQ(std::count(recorded.begin(), recorded.end(), a), 0) << a;
+    EXPECT_EQ(eprom("PREVIOUSDEVCOUNT"), "8");
+    EXPECT_EQ(epromAddress("PREVIOUSMACADDR"), (Texts{"00", "1b", "4e", "7a", "01", "07"}));
+    EXPECT_EQ(epromAddress("NEXTMACADDR"), (Texts{"00", "1b", "4e", "7a", "01", "08"}));
+    exitAndWait();
+}
+
+TEST_F(StationRun, aPressWhileAnotherProgramHoldsTheRecordsProgramsNothingAndSaysSo) {
+    options(0, 0, 0);
+    start();
+    const std::vector<std::string> before = benchAddresses();
+    HeldFile holder(sharedFile("EpromData.ini"));
+    ASSERT_TRUE(holder.holds());
+    press(kStart, "12");
+    expectMessage(lt::ui::fillIn(text(IDS_RANGE_NOT_RECORDED), {sharedFile("EpromData.ini")}), {IDOK}, IDOK,
+                  kPressWait);
+    ASSERT_TRUE(pressEndsWith(IDS_ENTER_INPUTS));
+    EXPECT_EQ(main.text(IDC_START), "&Start");
+    EXPECT_EQ(benchAddresses(), before) << "nothing programmed";
+    EXPECT_EQ(eprom("INITIALMACADDR", "BYTE1"), "<missing>");
+
+    holder.release();
+    main.click(IDC_START);
+    ASSERT_TRUE(pressEndsWith(IDS_LOT_PROGRAMMED));
+    EXPECT_EQ(benchAddresses(), lotOf4(0));
+    EXPECT_EQ(eprom("PREVIOUSDEVCOUNT"), "4");
     exitAndWait();
 }
 

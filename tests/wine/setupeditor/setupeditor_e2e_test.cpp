@@ -1,4 +1,5 @@
 // setupeditor_e2e_test.cpp: SetupEditor.exe under Wine, driven as an operator would, checked through its windows and the files it writes.
+#include "common/ui/strings.h"
 #include "resources/setupeditor_ids.h"
 #include "tests/fakes/rc_file.h"
 #include "tests/wine/support/driver.h"
@@ -259,6 +260,36 @@ TEST_F(SetupEditorRun, clearEmptiesTheRecordedAddressAndKeepsTheRange) {
     EXPECT_EQ(profileString(eprom(), "INITIALDEVCOUNT", "COUNT"), "100");
     EXPECT_FALSE(main.enabled(IDC_CLEAR_ADDRESS));
     for (int id : kBoxes) EXPECT_EQ(main.text(id), "");
+    exitAndWait();
+}
+
+TEST_F(SetupEditorRun, aSaveWhileAnotherProgramLetsNobodyWriteTheRecordsSaysSoAndKeepsTheTypedAddress) {
+    const std::string before =
+        "[PREVIOUSMACADDR]\r\nBYTE1=00\r\nBYTE2=1b\r\nBYTE3=4e\r\nBYTE4=7a\r\nBYTE5=01\r\nBYTE6=0f\r\n";
+    writeFile(eprom(), before);
+    start();
+    loginWith("tpw731");
+    main.setText(IDC_ADDRESS_BYTE6, "3C");
+    // Another program reads the file and lets nobody write to it meanwhile (read sharing
+    // only): the profile API cannot write it then. (With write sharing it writes the file
+    // in place, and Save succeeds.)
+    HANDLE holder = CreateFileA(eprom().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    main.click(IDC_CHANGE_SAVE_SETTINGS);
+    auto box = program->waitForMessageBox();
+    CloseHandle(holder);
+    ASSERT_TRUE(box) << "status: " << main.text(IDC_STATUS);
+    EXPECT_EQ(box->text, lt::ui::fillIn(text(IDS_NOT_SAVED), {eprom()}));
+    ASSERT_TRUE(answer(*box, IDOK));
+    EXPECT_EQ(main.text(IDC_STATUS), text(IDS_STATUS_EDITING));
+    EXPECT_EQ(main.text(IDC_CHANGE_SAVE_SETTINGS), "&Save Settings");
+    EXPECT_EQ(main.text(IDC_ADDRESS_BYTE6), "3C");
+    EXPECT_EQ(readFile(eprom()), before);
+
+    save();  // the file is free again
+    EXPECT_EQ(key("PREVIOUSMACADDR", 6), "3C");
+    EXPECT_EQ(key("NEXTMACADDR", 6), "3d");
     exitAndWait();
 }
 

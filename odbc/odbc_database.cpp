@@ -209,8 +209,6 @@ Param Param::text(std::string_view value) {
     return p;
 }
 
-Param Param::null() { return Param(); }
-
 struct Connection::Impl {
     SQLHENV env = SQL_NULL_HENV;
     SQLHDBC dbc = SQL_NULL_HDBC;
@@ -344,11 +342,6 @@ DbResult Connection::run(std::string_view sql, const std::vector<Param>& params,
                                   texts[i].data(), indicators[i], &indicators[i]);
             break;
         }
-        case Param::Kind::Null:
-            indicators[i] = SQL_NULL_DATA;
-            rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR, 1, 0, nullptr, 0,
-                                  &indicators[i]);
-            break;
         }
         if (!SQL_SUCCEEDED(rc)) return diagnose(SQL_HANDLE_STMT, stmt, rc, "SQLBindParameter");
     }

@@ -41,20 +41,19 @@ struct DbResult {
     std::string describe() const;
 };
 
-// One statement parameter: a 64-bit integer, a text or NULL.
+// One statement parameter: a 64-bit integer or a text.
 class Param {
 public:
     static Param integer(int64_t value);
     static Param text(std::string_view value);
-    static Param null();
 
-    enum class Kind : uint8_t { Integer, Text, Null };
+    enum class Kind : uint8_t { Integer, Text };
     Kind kind() const { return kind_; }
     int64_t integerValue() const { return integer_; }
     const std::string& textValue() const { return text_; }
 
 private:
-    Kind kind_ = Kind::Null;
+    Kind kind_ = Kind::Integer;
     int64_t integer_ = 0;
     std::string text_;
 };

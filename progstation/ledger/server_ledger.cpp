@@ -348,6 +348,8 @@ LedgerProblem ServerLedger::closeInterrupted() {
 }
 
 LedgerProblem ServerLedger::voidLot(uint64_t lot, std::string_view reason) {
+    // A second call for a lot whose void waits for the server takes its place.
+    std::erase_if(pendingVoids_, [&](const PendingVoid& p) { return p.lot == lot; });
     if (auto p = usable(); !p.ok()) {
         // Kept for the next operation that reaches the server, unless the server is fine and
         // the problem is of another kind.

@@ -80,6 +80,7 @@ public:
     // Releases every address that `station` holds or has reserved, in every range, with a
     // `released` event each, so that other stations' lots can take them. For a station that
     // is stopped for good (never for one that runs: its lot in progress would lose them).
+    // Needs no open(): it connects when it is not connected.
     ReleaseResult releaseStation(const std::string& station);
 
     // How long open() and a reconnection wait for the server.

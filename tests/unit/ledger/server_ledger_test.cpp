@@ -521,13 +521,17 @@ TEST_F(ServerLedgerTest, aServerThatCannotBeReachedIsAClearProblemAndTheNextOper
     const std::string stop = "bash " LT_TEST_DATABASE_SCRIPT " pause '" + dir + "'";
     const std::string start = "bash " LT_TEST_DATABASE_SCRIPT " resume '" + dir + "'";
     ASSERT_EQ(std::system(stop.c_str()), 0);
-    const LedgerProblem down = ledger->voidLot(retry.lot, "diagnostics failed");
+    const LedgerProblem down = ledger->voidLot(retry.lot, "failed record write");
     EXPECT_EQ(down.status, LedgerStatus::Unreachable) << down.reason;
     EXPECT_EQ(ledger->issue(plan(3)).problem.status, LedgerStatus::Unreachable);
     EXPECT_EQ(ledger->counters().problem.status, LedgerStatus::Unreachable);
     ASSERT_EQ(std::system(start.c_str()), 0);
+    // Asked again once the server is back, the void is done once, with the reason given last.
+    const LedgerProblem again = ledger->voidLot(retry.lot, "diagnostics failed");
+    EXPECT_TRUE(again.ok()) << again.reason;
     const IssueResult back = ledger->issue(plan(3));
     ASSERT_TRUE(back.problem.ok()) << back.problem.reason;
     EXPECT_EQ(back.rangeOffset, 0u);
     EXPECT_EQ(value("SELECT count(*) FROM ledger_events WHERE event = 'void' AND detail = 'diagnostics failed'"), "3");
+    EXPECT_EQ(value("SELECT count(*) FROM ledger_events WHERE detail = 'failed record write'"), "3");  // the first lot's
 }

@@ -2,6 +2,8 @@
 # setup.sh: installs what the build needs (Debian packages, when missing) and builds both trees.
 #   build/native   the portable core, the bench, benchctl and the unit tests (g++)
 #   build/windows  the three programs and everything else, cross-compiled with mingw-w64
+# The shared ledger's tests need a PostgreSQL server and the ODBC layers (postgresql,
+# unixodbc, odbc-postgresql); ctest starts a server of their own (scripts/test-database.sh).
 # Usage: scripts/setup.sh            (from anywhere; the tree is this script's parent)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -10,7 +12,8 @@ cd "$top"
 packages=(cmake g++ make googletest libgtest-dev
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
           wine64 fonts-wine xvfb xauth x11-utils imagemagick nsis
-          clang libclang-rt-14-dev)
+          clang libclang-rt-14-dev
+          postgresql unixodbc unixodbc-dev odbc-postgresql)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

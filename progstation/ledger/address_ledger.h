@@ -33,6 +33,11 @@ enum class LedgerStatus : uint8_t {
     Unreadable,   // the ledger exists but cannot be read (see `systemError`)
     WriteFailed,  // lines could not be written and flushed (see `systemError` and `reason`)
     UnknownLot,   // ship() or voidLot() for a lot that has no open issued address
+    // A ledger shared by several stations on a server:
+    Unreachable,    // the server cannot be reached, or the connection was lost (`reason` has the diagnostic)
+    RangeComplete,  // issue(): every address of the range is shipped
+    NoRoom,         // issue(): no block of that many consecutive addresses of the range is free (see `reason`)
+    NameInUse,      // another station opened the ledger under this station's name since this one did
 };
 
 // What went wrong, for the station's message and refusal.
@@ -82,6 +87,14 @@ struct IssueResult {
     // The address adapter 1 receives: the plan's, for a ledger of the station's own; a
     // ledger shared by several stations may hand out another (its reservation).
     MacAddress lotStart{};
+    // True when the ledger placed the lot in the range (a shared ledger): the programming
+    // request's previous-address and previous-count fields are then the two below instead
+    // of the station's records, so that the driver gives adapter k the lot start stepped
+    // k - 1 times. False for a ledger of the station's own (the three stay zero).
+    bool placed = false;
+    uint32_t rangeOffset = 0;       // the lot start counted from the range's start (address steps)
+    MacAddress previousAddress{};   // the range's start stepped rangeOffset - 1 times; zero when rangeOffset is 0
+    uint32_t previousCount = 0;     // rangeOffset (0: the driver takes the lot as a new range from the start)
 };
 
 // One adapter of a lot as read back after programming.

@@ -1,8 +1,8 @@
 // progstation_e2e_test.cpp: ProgStation.exe under Wine on a simulated bench, driven as an operator would, checked through its windows, the settings files and the bench.
-#include "bench/bench_control.h"
-#include "bench/bench_file.h"
+#include "common/adapter/mac_address.h"
 #include "resources/progstation_ids.h"
 #include "tests/fakes/rc_file.h"
+#include "tests/support/bench_support.h"
 #include "tests/support/test_support.h"
 #include "tests/wine/support/driver.h"
 
@@ -10,7 +10,6 @@
 
 #include <array>
 #include <cstdio>
-#include <sstream>
 
 using namespace lt::wine;
 
@@ -49,17 +48,11 @@ protected:
         DeleteFileA("C:\\UsbMac\\EthTester.exe");
     }
 
-    void benchctl(std::vector<std::string> args) {
-        args.insert(args.begin(), bench);
-        std::ostringstream out, err;
-        ASSERT_EQ(lt::bench::runBenchctl(args, out, err), 0) << err.str();
-    }
+    void benchctl(std::vector<std::string> command) { lt::test::benchctl(bench, std::move(command)); }
+    // The bench's addresses as the address list shows them.
     std::vector<std::string> benchAddresses() {
-        lt::bench::Bench b;
-        std::string problem;
-        EXPECT_EQ(lt::bench::readBenchFile(bench, b, problem), lt::bench::BenchFileStatus::ok) << problem;
         std::vector<std::string> out;
-        for (const auto& a : b.adapters) out.push_back(lt::adapter::formatLower(lt::bench::adapterAddress(a)));
+        for (const auto& a : lt::test::benchAddresses(bench)) out.push_back(lt::adapter::formatLower(a));
         return out;
     }
     // The three station options; the automatic diagnostics option would otherwise start EthTester.

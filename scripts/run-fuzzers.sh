@@ -23,6 +23,10 @@ if [ ${#targets[@]} = 0 ]; then  # every target: one per fuzz/NAME_fuzzer.cpp
 fi
 
 mkdir -p "$build"
+# A tree configured from another source folder than this one is configured afresh.
+if [ -f "$build/CMakeCache.txt" ] && ! grep -qxF "CMAKE_HOME_DIRECTORY:INTERNAL=$top" "$build/CMakeCache.txt"; then
+  rm -rf "$build/CMakeCache.txt" "$build/CMakeFiles"
+fi
 if ! cmake --preset fuzz -B "$build" >"$build/configure.log" 2>&1; then
   tail -n 20 "$build/configure.log"
   for t in "${targets[@]}"; do echo "fuzzer $t: FAILED (configure)"; done

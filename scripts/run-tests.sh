@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # run-tests.sh: sets everything up and runs every test: the native unit tests (also under
 # ThreadSanitizer and AddressSanitizer), the fuzzers briefly, then the Windows build's tests
-# under Wine on a virtual display. Every tree is configured from CMakePresets.json with
-# warnings as errors. Ends with one summary line, "N passed, N failed".
+# under Wine on a virtual display. Every tree is configured from CMakePresets.json, the
+# native, Windows and sanitizer trees with warnings as errors. Ends with one summary line,
+# "N passed, N failed".
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"

@@ -117,7 +117,7 @@ bool DriverDisk::createProposedFolder(const std::string& driveRoot) {
         return ports_.files.createDirectory(path);
     }
     for (int n = 1; n <= kNumberedNames; ++n) {
-        char suffix[8];
+        char suffix[16];  // "_01" to "_99", with room for any int: g++ -O1 cannot see n's range
         std::snprintf(suffix, sizeof suffix, "_%02d", n);
         const std::string name = folderName_ + suffix;
         if (ports_.files.createDirectory(driveRoot + name)) {

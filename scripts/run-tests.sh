@@ -1,79 +1,88 @@
 #!/usr/bin/env bash
-# run-tests.sh: sets everything up and runs every test: the native unit tests, then the
-# Windows build's tests under Wine on a virtual display. Ends with one summary line.
+# run-tests.sh: sets everything up and runs every test: the native unit tests (also under
+# ThreadSanitizer and AddressSanitizer), the fuzzers briefly, then the Windows build's tests
+# under Wine on a virtual display. Every tree is configured from CMakePresets.json, the
+# native, Windows and sanitizer trees with warnings as errors. Ends with one summary line,
+# "N passed, N failed".
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 
-"$top/scripts/setup.sh" || { echo "0 passed, 1 failed: build"; exit 1; }
+"$top/scripts/setup.sh" --packages || { echo "0 passed, 1 failed: packages"; exit 1; }
 
 jobs=$(nproc)
 logdir="$top/build/test-logs"
 mkdir -p "$logdir"
+rm -f "$logdir"/*.xml
 
-# ctest prints "N% tests passed, F tests failed out of T"; add them up for the closing line.
 passed=0 failed=0
+# Adds the counts of one ctest run, read from the JUnit file it wrote (--output-junit), to
+# the totals: its testsuite element carries tests, failures, disabled and skipped. A run
+# that left no such file, or ran no test at all, counts as one failure.
 count() {
-  local line total f
-  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$1" | tail -n 1)
-  [ -n "$line" ] || { failed=$((failed + 1)); return; }
-  total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
-  f=$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$line")
-  passed=$((passed + total - f)); failed=$((failed + f))
+  local file=$1 what=$2 suite tests f d s
+  suite=$(tr '\n\t' '  ' 2>/dev/null <"$file" | grep -o '<testsuite [^>]*>' | head -n 1)
+  attr() { sed -nE "s/.* $1=\"([0-9]+)\".*/\1/p" <<<"$suite"; }
+  tests=$(attr tests) f=$(attr failures) d=$(attr disabled) s=$(attr skipped)
+  if [ -z "$tests" ] || [ -z "$f" ] || [ "$tests" = 0 ]; then
+    echo "$what: no test results"; failed=$((failed + 1)); return
+  fi
+  passed=$((passed + tests - f - ${d:-0} - ${s:-0})); failed=$((failed + f))
+  echo "$what: $((tests - f - ${d:-0} - ${s:-0})) passed, $f failed, $((${d:-0} + ${s:-0})) not run"
+}
+# build CONFIGURE-PRESET BUILD-PRESET: configures a tree and builds it; a failed build
+# counts as one failure.
+build() {
+  local log="$logdir/$2-build.log"
+  if cmake --preset "$1" >"$log" 2>&1 && cmake --build --preset "$2" -j "$jobs" >>"$log" 2>&1; then
+    return 0
+  fi
+  grep -E 'error|Error' "$log" | head -n 20; tail -n 10 "$log"
+  echo "$2: the build failed (log: $log)"
+  failed=$((failed + 1))
+  return 1
 }
 
 echo "== native unit tests"
-ctest --test-dir build/native -j "$jobs" --output-on-failure 2>&1 | tee "$logdir/native.log"
-count "$logdir/native.log"
+if build native-strict native; then
+  ctest --preset native -j "$jobs" --output-junit "$logdir/native.xml" 2>&1 | tee "$logdir/native.log"
+  count "$logdir/native.xml" "native unit tests"
+fi
 
 echo "== threading tests under ThreadSanitizer"
-# The test run's worker threads share state with the user-interface thread; ThreadSanitizer
-# checks it. High mmap randomisation breaks its runtime, hence setarch -R.
-cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS="-fsanitize=thread" \
-  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" >/dev/null
-# The bench's tests of two threads and two writers sharing one bench file run there too.
-if cmake --build build/tsan -j "$jobs" --target test_ethtester test_bench >"$logdir/tsan-build.log" 2>&1; then
-  tsan_runs=("build/tsan/tests/unit/ethtester/test_ethtester --gtest_filter=TestRunTest.*:DiagnosticsDialogTest.*"
-             "build/tsan/tests/unit/bench/test_bench --gtest_filter=BenchFileFixture.concurrentWritersLoseNoChange:BenchFileFixture.requestsFromTwoThreadsOfOneProgramAreSerialised")
-  for tsan_run in "${tsan_runs[@]}"; do
-    # shellcheck disable=SC2086  # the command and its filter, split at the blank
-    setarch "$(uname -m)" -R $tsan_run 2>&1 | tee "$logdir/tsan.log" | tail -n 3
-    tsan_status=${PIPESTATUS[0]}
-    n=$(grep -cE '^\[       OK \]' "$logdir/tsan.log")
-    if [ "$tsan_status" = 0 ]; then passed=$((passed + n)); else failed=$((failed + 1)); echo "ThreadSanitizer run failed (status $tsan_status)"; fi
-  done
-else
-  tail -n 30 "$logdir/tsan-build.log"; failed=$((failed + 1))
+# The tests labelled threads (ctest -L): the test run's worker threads share state with the
+# user-interface thread, and threads and writers share one bench file. High mmap
+# randomisation breaks the sanitizer runtime, hence setarch -R.
+if build tsan tsan; then
+  setarch "$(uname -m)" -R ctest --preset tsan -j "$jobs" --output-junit "$logdir/tsan.xml" >"$logdir/tsan.log" 2>&1
+  tail -n 3 "$logdir/tsan.log"
+  count "$logdir/tsan.xml" "ThreadSanitizer"
 fi
 
 echo "== native unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 # The same tests built with both sanitizers; any finding ends its test with a failure.
-asan=${LT_ASAN_BUILD:-build/asan}
-cmake -S . -B "$asan" -DCMAKE_BUILD_TYPE=Debug \
-  -DCMAKE_CXX_FLAGS="-O1 -g -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer" \
-  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
-if cmake --build "$asan" -j "$jobs" >"$logdir/asan-build.log" 2>&1; then
-  ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1 \
-  UBSAN_OPTIONS=print_stacktrace=1 \
-    setarch "$(uname -m)" -R ctest --test-dir "$asan" -j "$jobs" --output-on-failure 2>&1 | tee "$logdir/asan.log" | tail -n 3
-  count "$logdir/asan.log"
-else
-  tail -n 30 "$logdir/asan-build.log"; failed=$((failed + 1))
+if build asan asan; then
+  setarch "$(uname -m)" -R ctest --preset asan -j "$jobs" --output-junit "$logdir/asan.xml" >"$logdir/asan.log" 2>&1
+  tail -n 3 "$logdir/asan.log"
+  count "$logdir/asan.xml" "AddressSanitizer"
 fi
 
 echo "== fuzzers (briefly; scripts/run-fuzzers.sh SECONDS for longer runs)"
 # Each fuzzer counts as one test.
-LT_FUZZ_BUILD=${LT_FUZZ_BUILD:-build/fuzz} "$top/scripts/run-fuzzers.sh" "${LT_FUZZ_SECONDS:-10}" 2>&1 | tee "$logdir/fuzz.log"
+"$top/scripts/run-fuzzers.sh" "${LT_FUZZ_SECONDS:-10}" 2>&1 | tee "$logdir/fuzz.log"
 passed=$((passed + $(grep -cE '^fuzzer .*: ok' "$logdir/fuzz.log")))
 failed=$((failed + $(grep -cE '^fuzzer .*: FAILED' "$logdir/fuzz.log")))
 grep -qE '^fuzzer ' "$logdir/fuzz.log" || failed=$((failed + 1))
 
 echo "== Windows build under Wine"
-prefix="$top/build/windows/wineprefix"
-"$top/scripts/wine-prefix.sh" "$prefix"
-xvfb-run -a -s "-screen 0 1280x1024x24" "$top/scripts/in-wine-session.sh" "$prefix" \
-  ctest --test-dir build/windows --output-on-failure 2>&1 | tee "$logdir/windows.log"
-count "$logdir/windows.log"
+# Built last, so that a failed cross build still leaves every native result counted.
+if build windows-strict windows; then
+  prefix="$top/build/windows/wineprefix"
+  "$top/scripts/wine-prefix.sh" "$prefix"
+  xvfb-run -a -s "-screen 0 1280x1024x24" "$top/scripts/in-wine-session.sh" "$prefix" \
+    ctest --preset windows --output-junit "$logdir/windows.xml" 2>&1 | tee "$logdir/windows.log"
+  count "$logdir/windows.xml" "Windows build under Wine"
+fi
 
 echo
 echo "$passed passed, $failed failed"

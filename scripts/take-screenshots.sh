@@ -12,8 +12,7 @@ images="$top/docs/images"
 work="$tree/screenshots"
 prefix="$work/wineprefix"
 
-[ -f "$tree/CMakeCache.txt" ] ||
-  cmake -S "$top" -B "$tree" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+[ -f "$tree/CMakeCache.txt" ] || (cd "$top" && cmake --preset windows -B "$tree" >/dev/null)
 cmake --build "$tree" -j 2 --target take-screenshots SetupEditor EthTesterTraining
 programs=("$tree/resources/SetupEditor.exe" "$work/run/EthTesterTraining.exe")
 if cmake --build "$tree" -j 2 --target ProgStationTraining; then

@@ -14,7 +14,7 @@
 #include "bench/bench_errors.h"
 #include "common/adapter/ioctl_codes.h"
 #include "common/adapter/requests.h"
-#include "common/eeprom/eeprom_image.h"
+#include "tests/support/bench_support.h"
 #include "tests/support/test_support.h"
 
 using namespace lt;
@@ -29,11 +29,7 @@ struct BenchFileFixture : ::testing::Test {
     test::TempDir dir;
     std::string path = dir.file("bench.txt");
 
-    int benchctl(std::vector<std::string> args) {
-        args.insert(args.begin(), path);
-        std::ostringstream out, err;
-        return runBenchctl(args, out, err);
-    }
+    bool benchctl(std::vector<std::string> command) { return test::benchctl(path, std::move(command)); }
     std::string fileText() const {
         std::ifstream in(path, std::ios::binary);
         std::ostringstream text;
@@ -43,22 +39,12 @@ struct BenchFileFixture : ::testing::Test {
     void writeFile(const std::string& text) const {
         std::ofstream(path, std::ios::binary) << text;
     }
-    adapter::ProgramRequest lotRequest(uint32_t declared, const adapter::MacAddress& start) {
-        eeprom::DescriptorSettings settings;
-        eeprom::EepromWriteImage image;
-        eeprom::buildImage(settings, image);
-        adapter::ProgramRequest r;
-        r.deviceCount = declared;
-        r.image = image.bytes;
-        eeprom::placeMacAddress(r.image, start);
-        return r;
-    }
 };
 
 }  // namespace
 
 TEST_F(BenchFileFixture, opensWhenTheFileIsReadableAlsoWithNoAdapter) {
-    ASSERT_EQ(benchctl({"create", "0"}), 0);
+    ASSERT_TRUE(benchctl({"create", "0"}));
     BenchDevice device(path);
     uint32_t error = 0;
     auto handle = device.open(error);
@@ -93,14 +79,14 @@ TEST_F(BenchFileFixture, openFailsAsAMissingDriverOrReportsADamagedFile) {
 }
 
 TEST_F(BenchFileFixture, absentDriverFailsEveryOpenAndOpenfailOnlyTheKthFromNow) {
-    ASSERT_EQ(benchctl({"create", "1"}), 0);
-    ASSERT_EQ(benchctl({"driver", "absent=1"}), 0);
+    ASSERT_TRUE(benchctl({"create", "1"}));
+    ASSERT_TRUE(benchctl({"driver", "absent=1"}));
     uint32_t error = 0;
     for (int i = 0; i < 3; ++i) {
         EXPECT_FALSE(BenchDevice(path).open(error));
         EXPECT_EQ(error, kErrorFileNotFound);
     }
-    ASSERT_EQ(benchctl({"driver", "absent=0", "openfail=3"}), 0);
+    ASSERT_TRUE(benchctl({"driver", "absent=0", "openfail=3"}));
     // The count of opens lives in the file: three separate devices, as three programs would be.
     EXPECT_TRUE(BenchDevice(path).open(error));
     EXPECT_TRUE(BenchDevice(path).open(error));
@@ -111,8 +97,8 @@ TEST_F(BenchFileFixture, absentDriverFailsEveryOpenAndOpenfailOnlyTheKthFromNow)
 }
 
 TEST_F(BenchFileFixture, readsAndLoopbackFramesNeverRewriteTheFile) {
-    ASSERT_EQ(benchctl({"create", "2"}), 0);
-    ASSERT_EQ(benchctl({"set", "all", "external=1"}), 0);
+    ASSERT_TRUE(benchctl({"create", "2"}));
+    ASSERT_TRUE(benchctl({"set", "all", "external=1"}));
     const auto written = fs::last_write_time(path);
     const std::string text = fileText();
     // Mark the file so that any rewrite, even within the clock's resolution, shows.
@@ -148,14 +134,15 @@ TEST_F(BenchFileFixture, readsAndLoopbackFramesNeverRewriteTheFile) {
 }
 
 TEST_F(BenchFileFixture, programmingIsSavedSoTheNextProgramSeesIt) {
-    ASSERT_EQ(benchctl({"create", "2"}), 0);
+    ASSERT_TRUE(benchctl({"create", "2"}));
     uint32_t error = 0;
     {
         BenchDevice station(path);
         auto h = station.open(error);
         ASSERT_TRUE(h);
         adapter::ProgramReply reply;
-        ASSERT_TRUE(adapter::programEeprom(*h, lotRequest(4, {0x00, 0x1b, 0x4e, 0x7a, 0x01, 0x00}), reply, error));
+        ASSERT_TRUE(
+            adapter::programEeprom(*h, test::lotRequest(4, {0x00, 0x1b, 0x4e, 0x7a, 0x01, 0x00}), reply, error));
         EXPECT_EQ(reply.status, 1);
     }
     BenchDevice tester(path);
@@ -172,14 +159,14 @@ TEST_F(BenchFileFixture, programmingIsSavedSoTheNextProgramSeesIt) {
 }
 
 TEST_F(BenchFileFixture, programmingSeesAdaptersPluggedWhileTheHandleWasOpen) {
-    ASSERT_EQ(benchctl({"create", "1"}), 0);
+    ASSERT_TRUE(benchctl({"create", "1"}));
     BenchDevice station(path);
     uint32_t error = 0;
     auto h = station.open(error);
     ASSERT_TRUE(h);
-    ASSERT_EQ(benchctl({"plug", "2"}), 0);  // another program changes the bench meanwhile
+    ASSERT_TRUE(benchctl({"plug", "2"}));  // another program changes the bench meanwhile
     adapter::ProgramReply reply;
-    ASSERT_TRUE(adapter::programEeprom(*h, lotRequest(10, {0x00, 0x1b, 0x4e, 0x7a, 0x01, 0x00}), reply, error));
+    ASSERT_TRUE(adapter::programEeprom(*h, test::lotRequest(10, {0x00, 0x1b, 0x4e, 0x7a, 0x01, 0x00}), reply, error));
     EXPECT_EQ(reply.count, 3u);
     Bench saved;
     std::string message;
@@ -188,8 +175,8 @@ TEST_F(BenchFileFixture, programmingSeesAdaptersPluggedWhileTheHandleWasOpen) {
 }
 
 TEST_F(BenchFileFixture, countedRequestFaultsLiveInTheFileAcrossPrograms) {
-    ASSERT_EQ(benchctl({"create", "1"}), 0);
-    ASSERT_EQ(benchctl({"driver", "fail=IOCTL_GET_DEVICE_COUNT:2"}), 0);
+    ASSERT_TRUE(benchctl({"create", "1"}));
+    ASSERT_TRUE(benchctl({"driver", "fail=IOCTL_GET_DEVICE_COUNT:2"}));
     uint32_t error = 0, count = 0;
     {
         BenchDevice first(path);
@@ -216,7 +203,7 @@ TEST_F(BenchFileFixture, aBenchInAFolderThatDoesNotExistFailsAtOnceAsAMissingDri
 }
 
 TEST_F(BenchFileFixture, aHeldLockMakesOpenWaitAndThenFail) {
-    ASSERT_EQ(benchctl({"create", "1"}), 0);
+    ASSERT_TRUE(benchctl({"create", "1"}));
     BenchLock held(path);
     ASSERT_TRUE(held.held());
     BenchDevice device(path, nullptr, kShortWait);
@@ -229,7 +216,7 @@ TEST_F(BenchFileFixture, aHeldLockMakesOpenWaitAndThenFail) {
 }
 
 TEST_F(BenchFileFixture, aStaleLockLeftByADeadProgramIsBroken) {
-    ASSERT_EQ(benchctl({"create", "1"}), 0);
+    ASSERT_TRUE(benchctl({"create", "1"}));
     const std::string lock = BenchLock::lockPath(path);
     fs::create_directory(lock);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -243,7 +230,7 @@ TEST_F(BenchFileFixture, aStaleLockLeftByADeadProgramIsBroken) {
 TEST_F(BenchFileFixture, concurrentWritersLoseNoChange) {
     // Threads with devices of their own exclude each other only through the file's lock,
     // as separate programs do.
-    ASSERT_EQ(benchctl({"create", "0"}), 0);
+    ASSERT_TRUE(benchctl({"create", "0"}));
     constexpr int kWriters = 4, kPlugsEach = 15;
     std::atomic<int> failures{0};
     std::vector<std::thread> writers;
@@ -273,7 +260,7 @@ TEST_F(BenchFileFixture, concurrentWritersLoseNoChange) {
 }
 
 TEST_F(BenchFileFixture, requestsFromTwoThreadsOfOneProgramAreSerialised) {
-    ASSERT_EQ(benchctl({"create", "2"}), 0);
+    ASSERT_TRUE(benchctl({"create", "2"}));
     BenchDevice device(path);
     uint32_t error = 0;
     auto ui = device.open(error);
@@ -295,7 +282,8 @@ TEST_F(BenchFileFixture, requestsFromTwoThreadsOfOneProgramAreSerialised) {
         uint32_t e = 0;
         for (int i = 0; i < 20; ++i) {
             adapter::ProgramReply reply;
-            if (!adapter::programEeprom(*ui, lotRequest(2, {0x00, 0x1b, 0x4e, 0x7a, 0x01, uint8_t(2 * i)}), reply, e))
+            const adapter::MacAddress start{0x00, 0x1b, 0x4e, 0x7a, 0x01, uint8_t(2 * i)};
+            if (!adapter::programEeprom(*ui, test::lotRequest(2, start), reply, e))
                 ++failures;
             uint32_t count = 0;
             if (!adapter::getDeviceCount(*ui, count, e) || count != 2) ++failures;

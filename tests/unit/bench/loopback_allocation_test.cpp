@@ -6,12 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
-#include <sstream>
 #include <vector>
 
-#include "bench/bench_control.h"
 #include "bench/bench_device.h"
 #include "common/adapter/requests.h"
+#include "tests/support/bench_support.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -31,9 +30,8 @@ void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 TEST(BenchLoopback, framesAreSentWithoutAnyAllocation) {
     lt::test::TempDir dir;
     const std::string path = dir.file("bench.txt");
-    std::ostringstream out, err;
-    ASSERT_EQ(lt::bench::runBenchctl({path, "create", "2"}, out, err), 0);
-    ASSERT_EQ(lt::bench::runBenchctl({path, "set", "2", "external=1"}, out, err), 0);
+    ASSERT_TRUE(lt::test::benchctl(path, {"create", "2"}));
+    ASSERT_TRUE(lt::test::benchctl(path, {"set", "2", "external=1"}));
     lt::bench::BenchDevice device(path);
     uint32_t error = 0;
     auto handle = device.open(error);

@@ -13,6 +13,7 @@
 #include "common/adapter/requests.h"
 #include "common/eeprom/eeprom_image.h"
 #include "common/eeprom/read_record.h"
+#include "tests/support/bench_support.h"
 
 using namespace lt;
 using namespace lt::bench;
@@ -48,12 +49,7 @@ struct DriverFixture : adapter::ControlHandle {
     adapter::ProgramReply program(uint32_t declared, const MacAddress& start, const MacAddress& previous = {},
                                   uint32_t previousCount = 0, uint8_t overwrite = 0,
                                   eeprom::DescriptorSettings settings = {}) {
-        eeprom::EepromWriteImage image;
-        eeprom::buildImage(settings, image);
-        adapter::ProgramRequest r;
-        r.deviceCount = declared;
-        r.image = image.bytes;
-        eeprom::placeMacAddress(r.image, start);
+        adapter::ProgramRequest r = test::lotRequest(declared, start, settings);
         r.previousAddress = previous;
         r.previousCount = previousCount;
         r.overwrite = overwrite;

@@ -9,7 +9,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "bench/bench_control.h"
 #include "bench/bench_device.h"
 #include "common/eeprom/read_record.h"
 #include "common/platform/portable_file_lookup.h"
@@ -17,6 +16,7 @@
 #include "ethtester/eeprom_details_dialog.h"
 #include "resources/ethtester_ids.h"
 #include "tests/fakes/fake_dialog.h"
+#include "tests/support/bench_support.h"
 #include "tests/support/test_support.h"
 #include "tests/unit/ethtester/run_fakes.h"
 
@@ -88,11 +88,7 @@ struct DiagnosticsDialogTest : ::testing::Test {
         system.current = current.path().string();
     }
 
-    void benchctl(std::vector<std::string> args) {
-        args.insert(args.begin(), benchPath);
-        std::ostringstream out, err;
-        ASSERT_EQ(bench::runBenchctl(args, out, err), 0) << err.str();
-    }
+    void benchctl(std::vector<std::string> command) { test::benchctl(benchPath, std::move(command)); }
     void diag(const char* section, const char* key, const char* value) {
         profiles.writeString(store.paths().ethernetDiagnostic, section, key, value);
     }

@@ -4,13 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-#include "bench/bench_control.h"
 #include "bench/bench_device.h"
 #include "common/adapter/ioctl_codes.h"
 #include "ethtester/loopback_test.h"
 #include "resources/ethtester_ids.h"
+#include "tests/support/bench_support.h"
 #include "tests/support/test_support.h"
 #include "tests/unit/ethtester/run_fakes.h"
 
@@ -33,12 +31,7 @@ struct TestRunTest : ::testing::Test {
 
     // `commands` are benchctl command lines run on the bench file before the run.
     void makeBench(std::initializer_list<std::vector<std::string>> commands) {
-        for (const auto& c : commands) {
-            std::vector<std::string> args{benchPath};
-            args.insert(args.end(), c.begin(), c.end());
-            std::ostringstream out, err;
-            ASSERT_EQ(lt::bench::runBenchctl(args, out, err), 0) << err.str();
-        }
+        for (const auto& c : commands) ASSERT_TRUE(lt::test::benchctl(benchPath, c));
         bench = std::make_unique<lt::bench::BenchDevice>(benchPath);
         device = std::make_unique<lt::test::WatchingDevice>(*bench);
         device->stop = &stop;

@@ -3,14 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-#include "bench/bench_control.h"
 #include "bench/bench_device.h"
 #include "common/adapter/ioctl_codes.h"
 #include "resources/ethtester_ids.h"
 #include "tests/fakes/fake_dialog.h"
 #include "tests/fakes/rc_file.h"
+#include "tests/support/bench_support.h"
 #include "tests/support/test_support.h"
 #include "tests/unit/faults/faulty_device.h"
 
@@ -64,9 +62,8 @@ TEST(EepromViewerFaults, eachFailingOrShortRequestAndRefusedOpenShowsItsOutcomeA
         SCOPED_TRACE(c.name);
         test::TempDir dir;
         const std::string benchPath = dir.file("bench.txt");
-        std::ostringstream out, err;
-        ASSERT_EQ(bench::runBenchctl({benchPath, "create", "2"}, out, err), 0) << err.str();
-        ASSERT_EQ(bench::runBenchctl({benchPath, "set", "2", "revision=0x100"}, out, err), 0) << err.str();
+        ASSERT_TRUE(test::benchctl(benchPath, {"create", "2"}));
+        ASSERT_TRUE(test::benchctl(benchPath, {"set", "2", "revision=0x100"}));
         bench::BenchDevice benchDevice(benchPath);
         FaultyDevice device(benchDevice);
         device.fault = c.fault;

@@ -7,12 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-#include "bench/bench_control.h"
 #include "bench/bench_device.h"
 #include "common/adapter/ioctl_codes.h"
 #include "resources/ethtester_ids.h"
+#include "tests/support/bench_support.h"
 #include "tests/support/test_support.h"
 #include "tests/unit/ethtester/run_fakes.h"
 #include "tests/unit/faults/faulty_device.h"
@@ -48,9 +46,8 @@ struct TestRunFaults : ::testing::Test {
     // One run of every test on a fresh bench of one adapter with its loopback plug.
     RunOutcome run(FaultyDevice::Fault fault, uint32_t faultAt, uint32_t openFailAt, int number) {
         const std::string benchPath = dir.file("bench" + std::to_string(number) + ".txt");
-        std::ostringstream out, err;
-        EXPECT_EQ(lt::bench::runBenchctl({benchPath, "create", "1"}, out, err), 0) << err.str();
-        EXPECT_EQ(lt::bench::runBenchctl({benchPath, "set", "1", "external=1"}, out, err), 0) << err.str();
+        lt::test::benchctl(benchPath, {"create", "1"});
+        lt::test::benchctl(benchPath, {"set", "1", "external=1"});
         lt::bench::BenchDevice bench(benchPath);
         FaultyDevice device(bench);
         device.fault = fault;

@@ -165,7 +165,7 @@ struct CreateDisk : ::testing::Test {
     void takeNumberedNames(int upTo) {
         drive.folders.insert(kProposed);
         for (int n = 1; n <= upTo; ++n) {
-            char suffix[8];
+            char suffix[16];  // room for any int, as for the station's own names
             std::snprintf(suffix, sizeof suffix, "_%02d", n);
             drive.folders.insert(kProposed + suffix);
         }

@@ -1,7 +1,6 @@
 // programming_cycle_test.cpp: one press of Start on the bench, through every outcome and its records, the prompts and their answers, both verifications, the refusals before anything is recorded, and the installation check in the cycle.
 #include <gtest/gtest.h>
 
-#include "bench/bench_file.h"
 #include "common/adapter/mac_address.h"
 #include "tests/unit/progstation/station_fixture.h"
 
@@ -34,14 +33,6 @@ struct CycleTest : StationTest {
     void freshLot(int n) {
         bench({"unplug", "all"});
         bench({"plug", std::to_string(n)});
-    }
-    std::vector<MacAddress> benchAddresses() {
-        bench::Bench b;
-        std::string problem;
-        EXPECT_EQ(bench::readBenchFile(benchPath, b, problem), bench::BenchFileStatus::ok) << problem;
-        std::vector<MacAddress> out;
-        for (const auto& a : b.adapters) out.push_back(bench::adapterAddress(a));
-        return out;
     }
     void expectNothingRecorded() {
         EXPECT_EQ(eprom("PREVIOUSMACADDR", "BYTE6"), "<missing>");

@@ -74,17 +74,8 @@ TEST_F(StationDialogTest, theMainDialogCarriesEveryControlWithItsCaptionKindAndI
                                              " Auto Options ", " Manual Options "}));
 }
 
-TEST_F(StationDialogTest, everyDialogHasUniqueControlIdsAndTheIconIsBundled) {
-    for (int id : {IDD_PROGSTATION, IDD_ADDRESS_LIST, IDD_REV_C_INPUTS, IDD_LOGIN_STATION, IDD_CHANGE_PASSWORD}) {
-        const RcDialog* d = rc.dialog(id);
-        ASSERT_NE(d, nullptr) << id;
-        std::set<int> seen;
-        for (const RcControl& c : d->controls) {
-            if (c.id != -1) {
-                EXPECT_TRUE(seen.insert(c.id).second) << "dialog " << id << " repeats " << c.id;
-            }
-        }
-    }
+// Every dialog's control IDs and layout: tests/unit/ui/resource_scripts_test.cpp.
+TEST_F(StationDialogTest, theIconIsBundledAndTheSmallerDialogsCarryTheirTexts) {
     ASSERT_TRUE(rc.icons().count(IDI_PROGSTATION));
     EXPECT_TRUE(std::filesystem::exists(sourceDir() / "resources" / rc.icons().at(IDI_PROGSTATION)));
     EXPECT_EQ(rc.dialog(IDD_LOGIN_STATION)->control(IDC_LOGIN_VERIFY_STATION)->text, "Verify Password");

@@ -2,10 +2,7 @@
 #include "tests/unit/progstation/station_fixture.h"
 
 #include <fstream>
-#include <sstream>
 
-#include "bench/bench_control.h"
-#include "bench/bench_file.h"
 #include "common/adapter/ioctl_codes.h"
 
 namespace lt::test {
@@ -197,29 +194,6 @@ void StationTest::rangeInProgress(const std::array<std::string, 6>& start, const
     write("EpromData.ini", "PREVIOUSDEVCOUNT", "COUNT", programmed);
 }
 
-void StationTest::bench(std::vector<std::string> args) {
-    args.insert(args.begin(), benchPath);
-    std::ostringstream out, err;
-    ASSERT_EQ(bench::runBenchctl(args, out, err), bench::kBenchctlOk) << err.str();
-}
-
-std::vector<adapter::MacAddress> StationTest::benchAddresses() {
-    bench::Bench b;
-    std::string problem;
-    EXPECT_EQ(bench::readBenchFile(benchPath, b, problem), bench::BenchFileStatus::ok) << problem;
-    std::vector<adapter::MacAddress> out;
-    for (const auto& a : b.adapters) out.push_back(bench::adapterAddress(a));
-    return out;
-}
-
-std::vector<std::string> StationTest::benchLines() {
-    std::ostringstream out, err;
-    bench::runBenchctl({benchPath, "show"}, out, err);
-    std::vector<std::string> lines;
-    std::istringstream in(out.str());
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
 
 void StationTest::setStart(const std::array<std::string, 6>& texts) {
     for (int i = 0; i < 6; ++i) view->setText(IDC_START_BYTE1 + i, texts[i]);

@@ -24,6 +24,7 @@
 #include "resources/progstation_ids.h"
 #include "tests/fakes/fake_dialog.h"
 #include "tests/fakes/fake_password_files.h"
+#include "tests/support/bench_support.h"
 #include "tests/support/test_support.h"
 #include "tests/unit/progstation/fake_pauses.h"
 #include "tests/unit/progstation/fake_registry.h"
@@ -195,11 +196,11 @@ struct StationTest : ::testing::Test {
     void rangeInProgress(const std::array<std::string, 6>& start, const std::string& count,
                          const std::array<std::string, 6>& last, const std::string& programmed);
 
-    // ---- Bench.
-    void bench(std::vector<std::string> args);
-    std::vector<std::string> benchLines();
+    // ---- Bench (the shared helpers of tests/support/bench_support.h on this bench file).
+    void bench(std::vector<std::string> command) { benchctl(benchPath, std::move(command)); }
+    std::vector<std::string> benchLines() { return benchShow(benchPath); }
     // The address each adapter of the bench holds, adapter 1 first.
-    std::vector<adapter::MacAddress> benchAddresses();
+    std::vector<adapter::MacAddress> benchAddresses() { return test::benchAddresses(benchPath); }
 
     // ---- The main dialog.
     void setStart(const std::array<std::string, 6>& texts);

@@ -16,6 +16,7 @@
 #include "bench/bench_file.h"
 #include "common/adapter/requests.h"
 #include "common/eeprom/eeprom_image.h"
+#include "tests/support/bench_support.h"
 #include "win32/adapter_access.h"
 #include "win32/bench_access_win32.h"
 #include "win32/bench_registry_win32.h"
@@ -87,17 +88,6 @@ struct NativeRun {
 
 std::string nativeBenchctl() { return LT_NATIVE_BENCHCTL; }
 
-adapter::ProgramRequest lotRequest(uint32_t declared, const adapter::MacAddress& start,
-                                   eeprom::DescriptorSettings settings = {}) {
-    eeprom::EepromWriteImage image;
-    eeprom::buildImage(settings, image);
-    adapter::ProgramRequest r;
-    r.deviceCount = declared;
-    r.image = image.bytes;
-    eeprom::placeMacAddress(r.image, start);
-    return r;
-}
-
 struct WineBench : ::testing::Test {
     SharedDir dir;
     std::string unixBench = dir.unixPath + "/bench.txt";
@@ -136,7 +126,8 @@ TEST_F(WineBench, aBenchMadeByNativeBenchctlIsProgrammedHereAndReadBackByIt) {
     ASSERT_TRUE(adapter::getDeviceCount(*handle, count, error));
     EXPECT_EQ(count, 3u);
     adapter::ProgramReply reply;
-    ASSERT_TRUE(adapter::programEeprom(*handle, lotRequest(6, {0x00, 0x1b, 0x4e, 0x7a, 0x01, 0x00}), reply, error));
+    ASSERT_TRUE(
+        adapter::programEeprom(*handle, test::lotRequest(6, {0x00, 0x1b, 0x4e, 0x7a, 0x01, 0x00}), reply, error));
     EXPECT_EQ(reply.status, 1);
     handle.reset();
 
@@ -188,8 +179,8 @@ TEST_F(WineBench, reenumeratedAdaptersAreMirroredInTheUsbDeviceRegistryWhenTheCo
     custom.vid = "0a12";
     custom.pid = "00ff";
     adapter::ProgramReply reply;
-    ASSERT_TRUE(adapter::programEeprom(*handle, lotRequest(2, {0x00, 0x1b, 0x4e, 0x7a, 0x01, 0x00}, custom), reply,
-                                       error));
+    ASSERT_TRUE(adapter::programEeprom(*handle, test::lotRequest(2, {0x00, 0x1b, 0x4e, 0x7a, 0x01, 0x00}, custom),
+                                       reply, error));
     HKEY key = nullptr;
     EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, deviceKey, 0, KEY_READ, &key), ERROR_SUCCESS)
         << "nothing is written before the count is asked";

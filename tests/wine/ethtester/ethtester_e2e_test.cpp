@@ -4,15 +4,14 @@
 #include "bench/bench_control.h"
 #include "bench/bench_device.h"
 #include "common/adapter/requests.h"
-#include "common/eeprom/eeprom_image.h"
 #include "resources/ethtester_ids.h"
 #include "tests/fakes/rc_file.h"
+#include "tests/support/bench_support.h"
 #include "tests/support/test_support.h"
 #include "tests/wine/support/driver.h"
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 
 using namespace lt::wine;
 
@@ -37,11 +36,7 @@ protected:
         cleanSharedFiles();
     }
 
-    void benchctl(std::vector<std::string> args) {
-        args.insert(args.begin(), bench);
-        std::ostringstream out, err;
-        ASSERT_EQ(lt::bench::runBenchctl(args, out, err), 0) << err.str();
-    }
+    void benchctl(std::vector<std::string> command) { lt::test::benchctl(bench, std::move(command)); }
     void settings(const std::string& diagnostics, bool autoMode = false) {
         writeFile(sharedFile("EthernetDiagnostic.ini"), diagnostics);
         writeFile(sharedFile("EpromData.ini"), std::string("[DIAGNOSTICSMODE]\r\nAUTO=") + (autoMode ? "1" : "0") +
@@ -288,15 +283,9 @@ TEST_F(EthTesterRun, theViewerShowsABenchJustProgrammedByTheStationsLibrary) {
         uint32_t error = 0;
         auto handle = device.open(error);
         ASSERT_NE(handle, nullptr);
-        lt::eeprom::DescriptorSettings descriptors;
-        lt::eeprom::EepromWriteImage image;
-        lt::eeprom::buildImage(descriptors, image);
-        lt::adapter::ProgramRequest request;
-        request.deviceCount = 2;
-        request.image = image.bytes;
-        lt::eeprom::placeMacAddress(request.image, {0x00, 0x1b, 0x4e, 0x7a, 0x01, 0xff});
         lt::adapter::ProgramReply reply;
-        ASSERT_TRUE(lt::adapter::programEeprom(*handle, request, reply, error));
+        ASSERT_TRUE(lt::adapter::programEeprom(*handle, lt::test::lotRequest(2, {0x00, 0x1b, 0x4e, 0x7a, 0x01, 0xff}),
+                                               reply, error));
         ASSERT_EQ(reply.count, 2u);
     }
     settings(kRegisterOnly);

@@ -2,6 +2,7 @@
 #include "bench/bench_control.h"
 #include "resources/progstation_ids.h"
 #include "tests/fakes/rc_file.h"
+#include "tests/support/bench_support.h"
 #include "tests/support/test_support.h"
 #include "tests/wine/support/driver.h"
 
@@ -12,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <sstream>
 
 using namespace lt::wine;
 
@@ -128,8 +128,7 @@ protected:
         const std::string inf = windowsPath((lt::test::sourceDir() / "packaging" / "usbmac" / "netkoru.inf").string());
         ASSERT_TRUE(CopyFileA(inf.c_str(), "C:\\UsbMac\\netkoru.inf", FALSE));
         DeleteFileA("C:\\UsbMac\\EthTester.exe");
-        std::ostringstream out, err;
-        ASSERT_EQ(lt::bench::runBenchctl({bench, "create", "4"}, out, err), 0) << err.str();
+        ASSERT_TRUE(lt::test::benchctl(bench, {"create", "4"}));
     }
     void TearDown() override {
         // Whatever a failed case left: the programs, the uninstaller, the folder.

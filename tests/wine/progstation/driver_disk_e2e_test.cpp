@@ -1,6 +1,6 @@
 // driver_disk_e2e_test.cpp: "&Create Disk" of ProgStation.exe under Wine: the folder browser answered as the operator would, the disk checked through its files and the profile API.
-#include "bench/bench_control.h"
 #include "resources/progstation_ids.h"
+#include "tests/support/bench_support.h"
 #include "tests/support/test_support.h"
 #include "tests/wine/support/driver.h"
 
@@ -89,8 +89,7 @@ protected:
     void SetUp() override {
         cleanSharedFiles();
         SetEnvironmentVariableA("KORUSBMAC_BENCH", bench.c_str());
-        std::ostringstream out, err;
-        ASSERT_EQ(lt::bench::runBenchctl({bench, "create", "2"}, out, err), 0) << err.str();
+        ASSERT_TRUE(lt::test::benchctl(bench, {"create", "2"}));
         removeDisks();
         // The stand-in driver package as the build makes it.
         CreateDirectoryA("C:\\UsbMac", nullptr);

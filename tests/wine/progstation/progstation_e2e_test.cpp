@@ -3,8 +3,10 @@
 #include "bench/bench_file.h"
 #include "common/adapter/training_mode.h"
 #include "common/ui/strings.h"
+#include "common/adapter/mac_address.h"
 #include "resources/progstation_ids.h"
 #include "tests/fakes/rc_file.h"
+#include "tests/support/bench_support.h"
 #include "tests/support/test_support.h"
 #include "tests/wine/support/driver.h"
 
@@ -13,7 +15,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <sstream>
 
 using namespace lt::wine;
 
@@ -58,17 +59,11 @@ protected:
         DeleteFileA("C:\\UsbMac\\EthTesterTraining.exe");
     }
 
-    void benchctl(std::vector<std::string> args) {
-        args.insert(args.begin(), bench);
-        std::ostringstream out, err;
-        ASSERT_EQ(lt::bench::runBenchctl(args, out, err), 0) << err.str();
-    }
+    void benchctl(std::vector<std::string> command) { lt::test::benchctl(bench, std::move(command)); }
+    // The bench's addresses as the address list shows them.
     std::vector<std::string> benchAddresses() {
-        lt::bench::Bench b;
-        std::string problem;
-        EXPECT_EQ(lt::bench::readBenchFile(bench, b, problem), lt::bench::BenchFileStatus::ok) << problem;
         std::vector<std::string> out;
-        for (const auto& a : b.adapters) out.push_back(lt::adapter::formatLower(lt::bench::adapterAddress(a)));
+        for (const auto& a : lt::test::benchAddresses(bench)) out.push_back(lt::adapter::formatLower(a));
         return out;
     }
     // The three station options; the automatic diagnostics option would otherwise start EthTester.

@@ -15,7 +15,7 @@
 #include "common/ui/strings.h"
 #include "ethtester/diagnostic_log.h"
 #include "ethtester/run_ports.h"
-#include "ethtester/test_result.h"
+#include "ethtester/diagnostics_result.h"
 
 namespace lt::ethtester {
 

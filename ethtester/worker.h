@@ -7,7 +7,7 @@
 
 #include "common/adapter/control_device.h"
 #include "ethtester/run_ports.h"
-#include "ethtester/test_result.h"
+#include "ethtester/diagnostics_result.h"
 
 namespace lt::ethtester {
 

@@ -1,4 +1,4 @@
-// register_test.h: the register and PHY test worker.
+// register_check.h: the register and PHY test worker.
 #pragma once
 
 #include <cstdint>

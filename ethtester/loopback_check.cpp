@@ -1,5 +1,5 @@
-// loopback_test.cpp: the loopback worker.
-#include "ethtester/loopback_test.h"
+// loopback_check.cpp: the loopback worker.
+#include "ethtester/loopback_check.h"
 
 #include <cstdio>
 #include <cstring>

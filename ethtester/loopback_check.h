@@ -1,4 +1,4 @@
-// loopback_test.h: the loopback worker serving the quick, long and external loopback tests.
+// loopback_check.h: the loopback worker serving the quick, long and external loopback tests.
 #pragma once
 
 #include <cstdint>

@@ -1,9 +1,9 @@
-// test_run.cpp: the test sequencer, the job launcher and the wait for a worker.
-#include "ethtester/test_run.h"
+// diagnostics_run.cpp: the test sequencer, the job launcher and the wait for a worker.
+#include "ethtester/diagnostics_run.h"
 
 #include "common/adapter/requests.h"
-#include "ethtester/loopback_test.h"
-#include "ethtester/register_test.h"
+#include "ethtester/loopback_check.h"
+#include "ethtester/register_check.h"
 #include "ethtester/worker.h"
 #include "resources/ethtester_ids.h"
 

@@ -1,5 +1,5 @@
-// register_test.cpp: the register plan, the PHY check and the register worker.
-#include "ethtester/register_test.h"
+// register_check.cpp: the register plan, the PHY check and the register worker.
+#include "ethtester/register_check.h"
 
 #include <algorithm>
 #include <array>

@@ -1,9 +1,9 @@
-// test_run_faults_test.cpp: EthTester's test run with each of its driver requests, and each open of the control device, failing or answering short in turn.
+// diagnostics_run_faults_test.cpp: EthTester's test run with each of its driver requests, and each open of the control device, failing or answering short in turn.
 //
 // For every k, a fresh bench and a run of every test in which request k (or open k) goes
 // wrong. The run must end with the verdict that request's failure calls for, report it,
 // and leave no handle open.
-#include "ethtester/test_run.h"
+#include "ethtester/diagnostics_run.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-// test_result.h: the result codes of EthTester's tests, workers and test run, and the captured selection.
+// diagnostics_result.h: the result codes of EthTester's tests, workers and test run, and the captured selection.
 #pragma once
 
 #include <cstdint>

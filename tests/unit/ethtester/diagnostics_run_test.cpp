@@ -1,6 +1,6 @@
-// test_run_test.cpp: EthTester's test run on the simulated bench: order, verdicts, stops,
+// diagnostics_run_test.cpp: EthTester's test run on the simulated bench: order, verdicts, stops,
 // the register and PHY test, and the loopback worker.
-#include "ethtester/test_run.h"
+#include "ethtester/diagnostics_run.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include "bench/bench_control.h"
 #include "bench/bench_device.h"
 #include "common/adapter/ioctl_codes.h"
-#include "ethtester/loopback_test.h"
+#include "ethtester/loopback_check.h"
 #include "resources/ethtester_ids.h"
 #include "tests/support/test_support.h"
 #include "tests/unit/ethtester/run_fakes.h"

@@ -1,4 +1,4 @@
-// test_run.h: the test run: the selected tests in their fixed order, each as one job on
+// diagnostics_run.h: the test run: the selected tests in their fixed order, each as one job on
 // one worker thread, while the user-interface thread keeps serving the window.
 #pragma once
 
@@ -7,7 +7,7 @@
 
 #include "common/adapter/control_device.h"
 #include "ethtester/run_ports.h"
-#include "ethtester/test_result.h"
+#include "ethtester/diagnostics_result.h"
 
 namespace lt::ethtester {
 

@@ -414,4 +414,30 @@ bool PortableProfileFiles::writeSection(const std::string& path, std::string_vie
     return saveBytes(path, serialise(profile));
 }
 
+bool PortableProfileFiles::appendSection(const std::string& path, std::string_view section,
+                                         std::span<const std::string> lines) {
+    const fs::path host = platform::hostPath(path);
+    std::error_code ec;
+    if (!fs::is_regular_file(host, ec)) return false;
+    // Appending leaves the text before it whole whatever happens to the write.
+    std::string text;
+    {
+        std::ifstream in(host, std::ios::binary);
+        if (!in) return false;
+        in.seekg(0, std::ios::end);
+        if (in.tellg() > 0) {
+            in.seekg(-1, std::ios::end);
+            if (in.get() != '\n') text = "\r\n";
+        }
+    }
+    text += "[";
+    text += section;
+    text += "]\r\n";
+    for (const std::string& line : lines) text += line + "\r\n";
+    std::ofstream out(host, std::ios::binary | std::ios::app);
+    out << text;
+    out.flush();
+    return static_cast<bool>(out);
+}
+
 }  // namespace lt::settings

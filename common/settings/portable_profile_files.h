@@ -23,6 +23,9 @@ public:
     bool writeSection(const std::string& path, std::string_view section,
                       std::span<const std::string> lines) override;
     bool writeStrings(const std::string& path, std::span<const ProfileWrite> writes) override;
+    // Appended through std::ofstream; the text before it stays whole whatever happens to the write.
+    bool appendSection(const std::string& path, std::string_view section,
+                       std::span<const std::string> lines) override;
 };
 
 }  // namespace lt::settings

@@ -12,7 +12,7 @@
 #include "bench/bench_control.h"
 #include "bench/bench_device.h"
 #include "common/eeprom/read_record.h"
-#include "common/platform/portable_file_lookup.h"
+#include "common/platform/portable_file_system.h"
 #include "common/settings/portable_profile_files.h"
 #include "ethtester/eeprom_details_dialog.h"
 #include "resources/ethtester_ids.h"
@@ -68,7 +68,7 @@ struct DiagnosticsDialogTest : ::testing::Test {
     lt::test::TempDir windows, current;
     std::string benchPath = windows.file("bench.txt");
     settings::PortableProfileFiles profiles;
-    platform::PortableFileLookup lookup;
+    platform::PortableFileSystem lookup;
     settings::SettingsStore store{profiles, lookup, settings::settingsPathsIn(windows.path().string())};
     const lt::test::RcFile& rc = lt::test::programResources("ethtester.rc");
     lt::test::RcStrings strings{rc};

@@ -15,8 +15,8 @@
 
 #include "bench/bench_control.h"
 #include "bench/bench_device.h"
-#include "common/platform/portable_file_system.h"
-#include "common/settings/portable_profile_files.h"
+#include "portable/file_system_portable.h"
+#include "portable/profile_files_portable.h"
 #include "progstation/station_dialog.h"
 #include "resources/progstation_ids.h"
 #include "tests/fakes/fake_dialog.h"

@@ -10,14 +10,6 @@
 
 namespace lt::ethtester {
 
-// The log's files over the host's own (std::filesystem and the C library), for native
-// builds and tests. On a host that separates with "/", a backslash is a separator.
-class PortableLogFiles final : public LogFiles {
-public:
-    void remove(const std::string& path) override;
-    std::FILE* openForAppend(const std::string& path) override;
-};
-
 class DiagnosticLog {
 public:
     // Longest module name and path the log keeps (the platform's 260-character buffers less

@@ -1,8 +1,8 @@
 // customize_ini_fuzzer.cpp: loads arbitrary Customize.ini text as the station does at start-up and builds an EEPROM image from it.
 #include "common/eeprom/eeprom_image.h"
-#include "common/platform/portable_file_system.h"
-#include "common/settings/portable_profile_files.h"
 #include "fuzz/fuzz_files.h"
+#include "portable/file_system_portable.h"
+#include "portable/profile_files_portable.h"
 #include "progstation/descriptor_inputs.h"
 #include "tests/fakes/fake_dialog.h"
 

@@ -10,7 +10,7 @@
 //   numbers wrap modulo 2^32;
 // - a write creates the file, the section and the key as needed and otherwise replaces the
 //   value; an empty value keeps the key with nothing after the equals sign.
-// portable_profile_files.cpp lists the finer points (blanks, quotes, duplicates, damaged
+// portable/profile_files_portable.cpp lists the finer points (blanks, quotes, duplicates, damaged
 // files), which both implementations share.
 // Paths are Windows paths ("C:\windows\EpromData.ini"); the portable implementation
 // also accepts host paths and treats a backslash as a directory separator on hosts

@@ -9,8 +9,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "common/platform/portable_file_system.h"
-#include "common/settings/portable_profile_files.h"
+#include "portable/file_system_portable.h"
+#include "portable/profile_files_portable.h"
 #include "tests/support/test_support.h"
 
 using namespace lt::progstation;

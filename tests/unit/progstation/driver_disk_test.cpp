@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "common/platform/portable_file_system.h"
-#include "common/settings/portable_profile_files.h"
+#include "portable/file_system_portable.h"
+#include "portable/profile_files_portable.h"
 #include "progstation/driver_disk.h"
 #include "progstation/package_check.h"
 #include "resources/progstation_ids.h"

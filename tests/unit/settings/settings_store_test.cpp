@@ -1,8 +1,8 @@
 // settings_store_test.cpp: typed access to the settings files: defaults per program, address records, next address, Clear.
 #include "common/settings/settings_store.h"
 
-#include "common/platform/portable_file_system.h"
-#include "common/settings/portable_profile_files.h"
+#include "portable/file_system_portable.h"
+#include "portable/profile_files_portable.h"
 #include "tests/fakes/fake_file_system.h"
 #include "tests/support/test_support.h"
 

@@ -3,9 +3,9 @@
 // Every case starts both implementations on their own copy of the same file, runs the
 // same calls through each and compares every answer and, after every call, the bytes
 // of both files.
-#include "common/platform/portable_file_system.h"
-#include "common/settings/portable_profile_files.h"
 #include "common/settings/settings_store.h"
+#include "portable/file_system_portable.h"
+#include "portable/profile_files_portable.h"
 #include "tests/support/test_support.h"
 #include "win32/file_system_win32.h"
 #include "win32/profile_files_win32.h"

@@ -1,10 +1,10 @@
-// portable_file_system.cpp: the programs' file-system calls over the host's files, with std::filesystem.
-#include "common/platform/portable_file_system.h"
+// file_system_portable.cpp: the portable implementation of FileSystem (common/platform/file_system.h): the file-system calls over the host's files, with std::filesystem.
+#include "portable/file_system_portable.h"
 
 #include <filesystem>
 #include <system_error>
 
-#include "common/platform/host_path.h"
+#include "portable/host_path.h"
 
 namespace lt::platform {
 

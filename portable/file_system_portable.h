@@ -1,4 +1,4 @@
-// portable_file_system.h: FileSystem in standard C++ (std::filesystem), for native builds and tests.
+// file_system_portable.h: the portable implementation of FileSystem (common/platform/file_system.h), in standard C++ (std::filesystem).
 //
 // The read-only attribute is the owner's write permission. Paths as the portable profile
 // files take them: a backslash is a directory separator on hosts that use "/".

@@ -1,4 +1,4 @@
-// portable_password_files.h: PasswordFiles over the C++ standard library, for hosts without the Windows file API.
+// password_files_portable.h: the portable implementation of PasswordFiles (common/login/password_files.h), over the C++ standard library.
 //
 // Sharing is kept within the process: while a handle is open, every other open,
 // replace or delete of the same path fails, as the Windows share mode makes them fail.

@@ -1,4 +1,4 @@
-// portable_profile_files.h: ProfileFiles in standard C++, behaving as the Windows private-profile API does under Wine.
+// profile_files_portable.h: the portable implementation of ProfileFiles (common/settings/profile_files.h), in standard C++, behaving as the Windows private-profile API does under Wine.
 //
 // Used by the native build and the tests; the Windows programs use the Win32 one. Every
 // call reads the whole file; a change is written to a file beside the target and renamed

@@ -1,4 +1,4 @@
-// portable_ledger_ports.h: the ledger's file and clock ports in standard C++, for the native build, its tests and the benchmark.
+// ledger_ports_portable.h: the portable implementation of the ledger's file and clock ports (progstation/ledger/ledger_files.h, ledger_clock.h), in standard C++.
 //
 // The file is read in pieces of 1 MiB and appended through std::FILE; "flushed to the
 // disk" is std::fflush here (the standard library has no call that reaches the disk),

@@ -1,4 +1,4 @@
-// host_path.h: turns a Windows-style path ("C:\dir\EpromData.ini" or "/tmp/x\EpromData.ini") into a host path.
+// host_path.h: for the portable implementations of the ports: turns a Windows-style path ("C:\dir\EpromData.ini" or "/tmp/x\EpromData.ini") into a host path.
 #pragma once
 
 #include <filesystem>

@@ -1,5 +1,5 @@
-// portable_password_files.cpp: the password file over std::FILE, with the share mode kept in-process.
-#include "common/login/portable_password_files.h"
+// password_files_portable.cpp: the portable implementation of PasswordFiles: the password file over std::FILE, with the share mode kept in-process.
+#include "portable/password_files_portable.h"
 
 #include <cstdio>
 #include <filesystem>

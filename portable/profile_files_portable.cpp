@@ -1,4 +1,4 @@
-// portable_profile_files.cpp: INI files read and written as the Windows private-profile API does under Wine.
+// profile_files_portable.cpp: the portable implementation of ProfileFiles: INI files read and written as the Windows private-profile API does under Wine.
 //
 // The model, measured on the API itself (the Wine test of the settings area compares
 // both implementations on real files):
@@ -34,9 +34,9 @@
 //
 // Unlike the API, which rewrites the file in place, a change is written to a new file
 // beside the target and renamed over it, so an interrupted write never leaves half a file.
-#include "common/settings/portable_profile_files.h"
+#include "portable/profile_files_portable.h"
 
-#include "common/platform/host_path.h"
+#include "portable/host_path.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,5 +1,5 @@
-// host_path.cpp: Windows-style paths to host paths for the portable implementations.
-#include "common/platform/host_path.h"
+// host_path.cpp: for the portable implementations of the ports: Windows-style paths to host paths.
+#include "portable/host_path.h"
 
 #include <string>
 

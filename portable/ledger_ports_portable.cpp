@@ -1,5 +1,5 @@
-// portable_ledger_ports.cpp: the ledger file over std::FILE and the clock over std::chrono and std::localtime.
-#include "progstation/ledger/portable_ledger_ports.h"
+// ledger_ports_portable.cpp: the portable implementation of LedgerFiles and LedgerClock: the ledger file over std::FILE and the clock over std::chrono and std::localtime.
+#include "portable/ledger_ports_portable.h"
 
 #include <cerrno>
 #include <chrono>
@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "common/platform/host_path.h"
+#include "portable/host_path.h"
 
 namespace lt::ledger {
 

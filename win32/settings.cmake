@@ -1,4 +1,4 @@
-# win32/settings.cmake: Win32 sources of the settings area (target_sources on lt_win32).
+# win32/settings.cmake: Win32 sources of the settings files and the file system (target_sources on lt_win32).
 target_sources(lt_win32 PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/file_system_win32.cpp
   ${CMAKE_CURRENT_LIST_DIR}/profile_files_win32.cpp

@@ -26,7 +26,7 @@
 #ifdef LT_LEDGER_WIN32
 #include "win32/ledger_ports_win32.h"
 #else
-#include "progstation/ledger/portable_ledger_ports.h"
+#include "portable/ledger_ports_portable.h"
 #endif
 
 namespace {

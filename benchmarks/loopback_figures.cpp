@@ -8,7 +8,7 @@
 
 #include "bench/bench_control.h"
 #include "bench/bench_device.h"
-#include "ethtester/test_run.h"
+#include "ethtester/diagnostics_run.h"
 
 namespace lt::benchmarks {
 namespace {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ethtester/run_ports.h"
+#include "ethtester/worker_threads.h"
 
 namespace lt::benchmarks {
 

@@ -15,9 +15,8 @@
 
 #include "bench/bench_control.h"
 #include "bench/bench_device.h"
-#include "common/platform/portable_file_lookup.h"
-#include "common/settings/portable_profile_files.h"
-#include "progstation/file_attributes.h"
+#include "portable/file_system_portable.h"
+#include "portable/profile_files_portable.h"
 #include "progstation/station_dialog.h"
 #include "resources/progstation_ids.h"
 #include "tests/fakes/fake_dialog.h"
@@ -63,8 +62,7 @@ double msPerPress(int adapters, int presses, const fs::path& source) {
     profiles.writeString(options, "EPROMUTILITY", "DisplayMacAddresses", "0");
     profiles.writeString(options, "EPROMUTILITY", "LaunchDiagnosticApp", "0");
 
-    platform::PortableFileLookup lookup;
-    progstation::PortableFileAttributes attributes;
+    platform::PortableFileSystem files;
     test::FakeSystemPaths system;
     test::FakePauses pauses;
     NoErrorTexts errors;
@@ -81,7 +79,7 @@ double msPerPress(int adapters, int presses, const fs::path& source) {
     login::InlineLoginTexts loginTexts;
 
     progstation::StationDialog station(
-        progstation::StationPorts{profiles, lookup, attributes, system, pauses, errors, strings, device, registry,
+        progstation::StationPorts{profiles, files, system, pauses, errors, strings, device, registry,
                                   launcher},
         login::LoginContext{loginState, passwordStore, loginTexts, login::kStationLogin});
     test::FakeDialog view(rc, IDD_PROGSTATION);

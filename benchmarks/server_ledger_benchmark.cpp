@@ -19,8 +19,8 @@
 #include <thread>
 #include <vector>
 
+#include "portable/ledger_ports_portable.h"
 #include "progstation/ledger/file_ledger.h"
-#include "progstation/ledger/portable_ledger_ports.h"
 #include "progstation/ledger/server_ledger.h"
 #include "tests/database/test_database.h"
 

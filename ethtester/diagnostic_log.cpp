@@ -1,28 +1,7 @@
 // diagnostic_log.cpp: the log file.
 #include "ethtester/diagnostic_log.h"
 
-#include <filesystem>
-#include <system_error>
-
-#include "common/platform/host_path.h"
-
 namespace lt::ethtester {
-
-void PortableLogFiles::remove(const std::string& path) {
-    const std::filesystem::path file = platform::hostPath(path);
-    std::error_code ec;
-    std::filesystem::permissions(file, std::filesystem::perms::owner_write, std::filesystem::perm_options::add, ec);
-    std::filesystem::remove(file, ec);
-}
-
-std::FILE* PortableLogFiles::openForAppend(const std::string& path) {
-    std::string text = path;  // the C library takes the host's own path text
-    if constexpr (std::filesystem::path::preferred_separator == '/') {
-        for (char& c : text)
-            if (c == '\\') c = '/';
-    }
-    return std::fopen(text.c_str(), "a+");
-}
 
 void DiagnosticLog::open(const std::string& moduleName, const std::string& path, bool fresh, bool enabled) {
     closeFile();  // a log left open by an earlier run is not reopened behind its back

@@ -5,38 +5,10 @@
 #include <cstdio>
 #include <string>
 
+#include "ethtester/local_clock.h"
+#include "ethtester/log_files.h"
+
 namespace lt::ethtester {
-
-struct LocalTime {
-    int year, month, day, hour, minute, second;
-};
-
-// The local clock (GetLocalTime), so tests can pin the header.
-class Clock {
-public:
-    virtual ~Clock() = default;
-    virtual LocalTime now() = 0;
-};
-
-// The file calls of the log. Paths are kept as the platform's own file functions take
-// them: on Windows in the ANSI code page, as GetCurrentDirectoryA gives them, end to end.
-class LogFiles {
-public:
-    virtual ~LogFiles() = default;
-    // Sets the file's attributes to normal and deletes it (SetFileAttributesA, DeleteFileA);
-    // a file that is not there is left so.
-    virtual void remove(const std::string& path) = 0;
-    // Opens the file for reading and appending in text mode; null when it cannot be opened.
-    virtual std::FILE* openForAppend(const std::string& path) = 0;
-};
-
-// The log's files over the host's own (std::filesystem and the C library), for native
-// builds and tests. On a host that separates with "/", a backslash is a separator.
-class PortableLogFiles final : public LogFiles {
-public:
-    void remove(const std::string& path) override;
-    std::FILE* openForAppend(const std::string& path) override;
-};
 
 class DiagnosticLog {
 public:

@@ -5,8 +5,8 @@
 
 #include "common/adapter/requests.h"
 #include "common/ui/data_exchange.h"
+#include "ethtester/diagnostics_run.h"
 #include "ethtester/eeprom_details_dialog.h"
-#include "ethtester/test_run.h"
 #include "resources/ethtester_ids.h"
 
 namespace lt::ethtester {

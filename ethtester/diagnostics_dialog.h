@@ -14,18 +14,14 @@
 #include "common/ui/dialog_logic.h"
 #include "common/ui/strings.h"
 #include "ethtester/diagnostic_log.h"
+#include "ethtester/diagnostics_result.h"
+#include "ethtester/error_box.h"
+#include "ethtester/local_clock.h"
+#include "ethtester/log_files.h"
 #include "ethtester/run_ports.h"
-#include "ethtester/test_result.h"
+#include "ethtester/worker_threads.h"
 
 namespace lt::ethtester {
-
-// The error box of ReportError: caption "Error", the error icon, OK, and no owner (the
-// main dialog stays usable while it shows, so Exit can be pressed there).
-class ErrorBox {
-public:
-    virtual ~ErrorBox() = default;
-    virtual void show(const std::string& text) = 0;
-};
 
 // What the dialog needs from the program around it.
 struct DiagnosticsPorts {

@@ -13,7 +13,7 @@
 #include "win32/dialog_host.h"
 #include "win32/error_text.h"
 #include "win32/ethtester_ports_win32.h"
-#include "win32/file_lookup_win32.h"
+#include "win32/file_system_win32.h"
 #include "win32/profile_files_win32.h"
 #include "win32/resource_strings.h"
 #include "win32/system_paths_win32.h"
@@ -23,7 +23,7 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     lt::win32::ProfileFilesWin32 profiles;
-    lt::win32::FileLookupWin32 files;
+    lt::win32::FileSystemWin32 files;
     lt::win32::SystemPathsWin32 system;
     lt::win32::ResourceStrings strings;
     lt::win32::ErrorTextsWin32 errorTexts;

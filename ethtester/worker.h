@@ -6,8 +6,9 @@
 #include <cstdint>
 
 #include "common/adapter/control_device.h"
+#include "ethtester/diagnostics_result.h"
 #include "ethtester/run_ports.h"
-#include "ethtester/test_result.h"
+#include "ethtester/worker_threads.h"
 
 namespace lt::ethtester {
 

@@ -1,10 +1,9 @@
 // customize_ini_fuzzer.cpp: loads arbitrary Customize.ini text as the station does at start-up and builds an EEPROM image from it.
 #include "common/eeprom/eeprom_image.h"
-#include "common/platform/portable_file_lookup.h"
-#include "common/settings/portable_profile_files.h"
 #include "fuzz/fuzz_files.h"
+#include "portable/file_system_portable.h"
+#include "portable/profile_files_portable.h"
 #include "progstation/descriptor_inputs.h"
-#include "progstation/file_attributes.h"
 #include "tests/fakes/fake_dialog.h"
 
 #include <cstdlib>
@@ -14,9 +13,8 @@ using namespace lt;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     fuzz::ScratchSystem system;
     settings::PortableProfileFiles profiles;
-    platform::PortableFileLookup lookup;
-    progstation::PortableFileAttributes attributes;
-    progstation::DescriptorFile file(profiles, lookup, attributes, system);
+    platform::PortableFileSystem files;
+    progstation::DescriptorFile file(profiles, files, system);
     fuzz::writeFile(fuzz::scratch().file("Customize.ini"), fuzz::asText(data, size));
 
     test::FakeDialog owner;

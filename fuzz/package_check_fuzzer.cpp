@@ -1,6 +1,6 @@
 // package_check_fuzzer.cpp: asks the driver package check about arbitrary VID/PID pairs over arbitrary INF text.
-#include "common/settings/portable_profile_files.h"
 #include "fuzz/fuzz_files.h"
+#include "portable/profile_files_portable.h"
 #include "progstation/package_check.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

@@ -1,7 +1,7 @@
 // password_store_fuzzer.cpp: reads arbitrary password files through the operator login's store, saves what it read and reads it again.
 #include "common/login/password_store.h"
-#include "common/login/portable_password_files.h"
 #include "fuzz/fuzz_files.h"
+#include "portable/password_files_portable.h"
 
 #include <cstdlib>
 

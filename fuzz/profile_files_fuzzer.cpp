@@ -6,8 +6,8 @@
 // leave another key's value as it was. A file holding a NUL byte is only read: a name or
 // value cut by a NUL keeps the blanks before it, which the next rewrite of the file drops
 // (the API behaves the same), so there the round trip is not promised.
-#include "common/settings/portable_profile_files.h"
 #include "fuzz/fuzz_files.h"
+#include "portable/profile_files_portable.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

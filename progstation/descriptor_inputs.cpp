@@ -81,12 +81,12 @@ std::optional<std::string> DescriptorFile::path(ui::DialogView& owner) {
 // A value read into 260 characters; a missing key and an empty value both read as "".
 std::string DescriptorFile::read(const std::string& path, std::size_t field) {
     const settings::SettingKey& key = *kKeys[field];
-    attributes_.clearReadOnly(path);
+    files_.clearReadOnly(path);
     return profiles_.readString(path, key.section, key.key, "", key.bufferSize);
 }
 
 void DescriptorFile::write(const std::string& path, std::size_t field, std::string_view value) {
-    attributes_.clearReadOnly(path);
+    files_.clearReadOnly(path);
     settings::SettingsStore(profiles_, files_, settings::SettingsPaths{"", "", path}).writeText(*kKeys[field], value);
 }
 
@@ -96,9 +96,9 @@ eeprom::DescriptorSettings DescriptorFile::load(ui::DialogView& owner) {
     if (!file) return settings;
     if (!files_.exists(*file)) {
         settings::SettingsStore store(profiles_, files_, settings::SettingsPaths{"", "", *file});
-        attributes_.clearReadOnly(*file);
+        files_.clearReadOnly(*file);
         store.writeText(keys::Manufacturer, keys::kManufacturerValue);
-        attributes_.clearReadOnly(*file);
+        files_.clearReadOnly(*file);
         store.writeText(keys::Provider, keys::kProviderValue);
         for (std::size_t field = 0; field < kDescriptorFields; ++field) write(*file, field, defaultValue(field));
         return settings;

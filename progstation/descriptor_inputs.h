@@ -14,12 +14,11 @@
 #include <string_view>
 
 #include "common/eeprom/eeprom_image.h"
-#include "common/platform/file_lookup.h"
+#include "common/platform/file_system.h"
 #include "common/platform/system_paths.h"
 #include "common/settings/profile_files.h"
 #include "common/ui/dialog_logic.h"
 #include "common/ui/strings.h"
-#include "progstation/file_attributes.h"
 
 namespace lt::progstation {
 
@@ -49,9 +48,8 @@ std::optional<std::size_t> stringNotCarriable(const eeprom::DescriptorSettings& 
 // Customize.ini.
 class DescriptorFile {
 public:
-    DescriptorFile(settings::ProfileFiles& profiles, platform::FileLookup& files, FileAttributes& attributes,
-                   platform::SystemPaths& system)
-        : profiles_(profiles), files_(files), attributes_(attributes), system_(system) {}
+    DescriptorFile(settings::ProfileFiles& profiles, platform::FileSystem& files, platform::SystemPaths& system)
+        : profiles_(profiles), files_(files), system_(system) {}
 
     // The station's copy at start-up. A new file gets MANUFACTURER="MfgName",
     // PROVIDER="ProviderName" and the five defaults; in a file that exists, a key that is
@@ -70,8 +68,7 @@ private:
     void write(const std::string& path, std::size_t field, std::string_view value);
 
     settings::ProfileFiles& profiles_;
-    platform::FileLookup& files_;
-    FileAttributes& attributes_;
+    platform::FileSystem& files_;  // whether the file exists, its read-only attribute
     platform::SystemPaths& system_;
 };
 

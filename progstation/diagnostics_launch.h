@@ -7,18 +7,9 @@
 
 #include "common/adapter/training_mode.h"
 #include "common/platform/system_paths.h"
+#include "progstation/process_launcher.h"
 
 namespace lt::progstation {
-
-// The port for starting a program and waiting, without time limit, for it to end.
-class ProcessLauncher {
-public:
-    virtual ~ProcessLauncher() = default;
-    // Starts the program at `path` (no arguments, new process group, the caller's
-    // environment and current directory) and waits for it to end. False when it could not
-    // be started.
-    virtual bool runAndWait(const std::string& path) = 0;
-};
 
 inline constexpr std::string_view kDiagnosticsProgram = "EthTester.exe";
 // The training build of EthTester, which works on the same bench as the training station.

@@ -32,9 +32,9 @@ std::string withoutTrailingSeparators(std::string path) {
 }
 
 // Writes one key: delete it twice, then write it; the step stands on the write.
-bool writeKey(settings::ProfileFiles& profiles, FileAttributes& attributes, const std::string& inf,
+bool writeKey(settings::ProfileFiles& profiles, platform::FileSystem& files, const std::string& inf,
               std::string_view section, const std::string& key, const std::string& value) {
-    attributes.clearReadOnly(inf);
+    files.clearReadOnly(inf);
     profiles.deleteKey(inf, section, key);
     profiles.deleteKey(inf, section, key);
     return profiles.writeString(inf, section, key, value);
@@ -46,21 +46,21 @@ std::string defaultDiskFolderName(const std::string& vid, const std::string& pid
     return "Drv_Disk_" + vid + "_" + pid;
 }
 
-bool rewriteInf(settings::ProfileFiles& profiles, FileAttributes& attributes, DiskFiles& files,
-                const std::string& infPath, const std::string& vid, const std::string& pid) {
+bool rewriteInf(settings::ProfileFiles& profiles, platform::FileSystem& files, const std::string& infPath,
+                const std::string& vid, const std::string& pid) {
     const std::string id = deviceIdText(vid, pid);
-    if (!writeKey(profiles, attributes, infPath, "ControlFlags", "ExcludeFromSelect", id)) return false;
-    if (!writeKey(profiles, attributes, infPath, "COMPANY", deviceDescriptionKey(vid, pid), "KorUsbEth, " + id))
+    if (!writeKey(profiles, files, infPath, "ControlFlags", "ExcludeFromSelect", id)) return false;
+    if (!writeKey(profiles, files, infPath, "COMPANY", deviceDescriptionKey(vid, pid), "KorUsbEth, " + id))
         return false;
-    if (!writeKey(profiles, attributes, infPath, "KorUsbEth", "DeviceID", id)) return false;
+    if (!writeKey(profiles, files, infPath, "KorUsbEth", "DeviceID", id)) return false;
 
-    attributes.clearReadOnly(infPath);
+    files.clearReadOnly(infPath);
     constexpr std::string_view kNdiSection = "KORUMAC_DevID.ndi";
     if (!profiles.deleteSection(infPath, kNdiSection)) return false;
     const std::string lines[] = {"HKR,Ndi,DeviceID,," + id};
-    if (!files.appendSection(infPath, kNdiSection, lines)) return false;
+    if (!profiles.appendSection(infPath, kNdiSection, lines)) return false;
 
-    return writeKey(profiles, attributes, infPath, "strings", id + ".DeviceDesc", "\"USB-Ethernet Adapter\"");
+    return writeKey(profiles, files, infPath, "strings", id + ".DeviceDesc", "\"USB-Ethernet Adapter\"");
 }
 
 DiskOutcome DriverDisk::create(const DriverDiskHost& host) {
@@ -98,8 +98,7 @@ DiskOutcome DriverDisk::create(const DriverDiskHost& host) {
     if (isDriveRoot(*chosen)) return DiskOutcome::DriveRoot;
 
     if (!copyPackage(package.packageFolder, diskFolder)) return fail();
-    if (!rewriteInf(ports_.profiles, ports_.attributes, ports_.files,
-                    withoutTrailingSeparators(diskFolder) + "\\netkoru.inf", vid, pid))
+    if (!rewriteInf(ports_.profiles, ports_.files, withoutTrailingSeparators(diskFolder) + "\\netkoru.inf", vid, pid))
         return fail();
 
     ports_.shell.openFolder(*chosen);
@@ -149,7 +148,7 @@ bool DriverDisk::copyPackage(const std::string& packageFolder, const std::string
         const std::string to = folder + std::string(file);
         if (to.size() >= kPathBuffer || from.size() >= kPathBuffer) return false;
         if (!ports_.files.copyFile(from, to)) return false;
-        ports_.attributes.clearReadOnly(to);
+        ports_.files.clearReadOnly(to);
     }
     return true;
 }

@@ -11,18 +11,24 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
 
+#include "common/platform/file_system.h"
 #include "common/platform/system_paths.h"
 #include "common/settings/profile_files.h"
 #include "common/ui/dialog_view.h"
 #include "common/ui/strings.h"
-#include "progstation/driver_disk_ports.h"
-#include "progstation/file_attributes.h"
+#include "progstation/folder_browser.h"
+#include "progstation/shell_folders.h"
 
 namespace lt::progstation {
+
+// Characters of a path buffer of the platform, the terminating zero included (MAX_PATH):
+// a disk whose paths would not fit fails before anything is created.
+inline constexpr std::size_t kPathBuffer = 260;
 
 inline constexpr std::string_view kDiskFailed = "Failed To Create Driver Disk";
 
@@ -44,8 +50,8 @@ std::string defaultDiskFolderName(const std::string& vid, const std::string& pid
 // earlier entries of it go) and writes it; it succeeds when the write does. Entries under
 // other keys, those of other ID pairs among them, stay. Step 4 clears the attribute,
 // deletes the section and, when that succeeded, writes it anew at the end of the file.
-bool rewriteInf(settings::ProfileFiles& profiles, FileAttributes& attributes, DiskFiles& files,
-                const std::string& infPath, const std::string& vid, const std::string& pid);
+bool rewriteInf(settings::ProfileFiles& profiles, platform::FileSystem& files, const std::string& infPath,
+                const std::string& vid, const std::string& pid);
 
 // How a press of "&Create Disk" ended.
 enum class DiskOutcome {
@@ -59,8 +65,7 @@ enum class DiskOutcome {
 struct DriverDiskPorts {
     settings::ProfileFiles& profiles;  // the INF of the disk
     platform::SystemPaths& system;     // the Windows directory gives the drive
-    FileAttributes& attributes;        // the read-only attribute of the copies
-    DiskFiles& files;
+    platform::FileSystem& files;       // the package, the disk's folder and copies, their read-only attribute
     ShellFolders& shell;
     FolderBrowser& browser;
     const ui::Strings& strings;        // messages 25 and 26

@@ -13,8 +13,7 @@
 #include "win32/dialog_host.h"
 #include "win32/driver_disk_win32.h"
 #include "win32/error_text.h"
-#include "win32/file_attributes_win32.h"
-#include "win32/file_lookup_win32.h"
+#include "win32/file_system_win32.h"
 #include "win32/password_files_win32.h"
 #include "win32/pauses_win32.h"
 #include "win32/process_launcher_win32.h"
@@ -29,8 +28,7 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     lt::win32::ProfileFilesWin32 profiles;
-    lt::win32::FileLookupWin32 files;
-    lt::win32::FileAttributesWin32 attributes;
+    lt::win32::FileSystemWin32 files;
     lt::win32::SystemPathsWin32 system;
     lt::win32::PausesWin32 pauses;
     lt::win32::ErrorTextsWin32 errors;
@@ -38,7 +36,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     lt::win32::UsbRegistryWin32 registry;
     lt::win32::ProcessLauncherWin32 launcher;
     lt::win32::PasswordFilesWin32 passwordFiles;
-    lt::win32::DiskFilesWin32 diskFiles;
     lt::win32::ShellFoldersWin32 shellFolders;
     lt::win32::FolderBrowserWin32 folderBrowser;
 #ifdef LT_TRAINING_BUILD
@@ -52,11 +49,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     lt::login::InlineLoginTexts loginTexts;
 
     lt::progstation::StationDialog dialog(
-        lt::progstation::StationPorts{profiles, files, attributes, system, pauses, errors, strings, *access.device,
+        lt::progstation::StationPorts{profiles, files, system, pauses, errors, strings, *access.device,
                                       registry, launcher, access.training},
         lt::login::LoginContext{loginState, passwordStore, loginTexts, lt::login::kStationLogin},
-        lt::progstation::DriverDiskPorts{profiles, system, attributes, diskFiles, shellFolders, folderBrowser,
-                                         strings});
+        lt::progstation::DriverDiskPorts{profiles, system, files, shellFolders, folderBrowser, strings});
     lt::win32::runDialog(IDD_PROGSTATION, dialog, nullptr, std::string(lt::progstation::kProgramName));
     return 0;
 }

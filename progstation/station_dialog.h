@@ -31,7 +31,7 @@ public:
     // Without `disk`, "&Create Disk" does nothing.
     StationDialog(StationPorts ports, login::LoginContext login, std::optional<DriverDiskPorts> disk = std::nullopt)
         : ports_(ports), login_(login), disk_(disk),
-          descriptorFile_(ports.profiles, ports.files, ports.attributes, ports.system) {}
+          descriptorFile_(ports.profiles, ports.files, ports.system) {}
 
     void onInit() override;
     void onOk() override {}      // Enter does nothing

@@ -4,21 +4,19 @@
 #include "common/adapter/control_device.h"
 #include "common/adapter/training_mode.h"
 #include "common/platform/error_texts.h"
-#include "common/platform/file_lookup.h"
+#include "common/platform/file_system.h"
 #include "common/platform/pauses.h"
 #include "common/platform/system_paths.h"
 #include "common/settings/profile_files.h"
 #include "common/ui/strings.h"
 #include "progstation/device_registry.h"
-#include "progstation/diagnostics_launch.h"
-#include "progstation/file_attributes.h"
+#include "progstation/process_launcher.h"
 
 namespace lt::progstation {
 
 struct StationPorts {
     settings::ProfileFiles& profiles;   // EpromData.ini, EthernetDiagnostic.ini, Customize.ini, the package INF
-    platform::FileLookup& files;        // whether a settings file exists
-    FileAttributes& attributes;         // Customize.ini's read-only attribute
+    platform::FileSystem& files;        // whether a settings file exists, Customize.ini's read-only attribute
     platform::SystemPaths& system;      // the Windows and current directories, the system check
     platform::Pauses& pauses;           // the fixed pauses of the cycle and the installation check
     platform::ErrorTexts& errors;       // the system's text of a failed request's error code

@@ -3,7 +3,7 @@
 #include "resources/setupeditor_ids.h"
 #include "setupeditor/settings_editor_dialog.h"
 #include "win32/dialog_host.h"
-#include "win32/file_lookup_win32.h"
+#include "win32/file_system_win32.h"
 #include "win32/password_files_win32.h"
 #include "win32/pauses_win32.h"
 #include "win32/profile_files_win32.h"
@@ -14,7 +14,7 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     lt::win32::ProfileFilesWin32 profiles;
-    lt::win32::FileLookupWin32 files;
+    lt::win32::FileSystemWin32 files;
     lt::win32::SystemPathsWin32 system;
     lt::win32::PausesWin32 pauses;
     lt::win32::ResourceStrings strings;

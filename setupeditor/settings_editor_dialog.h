@@ -10,7 +10,7 @@
 #pragma once
 
 #include "common/login/login_dialogs.h"
-#include "common/platform/file_lookup.h"
+#include "common/platform/file_system.h"
 #include "common/platform/pauses.h"
 #include "common/platform/system_paths.h"
 #include "common/settings/profile_files.h"
@@ -32,7 +32,7 @@ inline constexpr uint32_t kSavePauseMs = 2000;
 // The machine's services the editor uses.
 struct EditorPorts {
     settings::ProfileFiles& profiles;
-    platform::FileLookup& files;
+    platform::FileSystem& files;
     platform::SystemPaths& system;
     platform::Pauses& pauses;
     const ui::Strings& strings;

@@ -5,12 +5,10 @@ add_library(lt_win32_driver STATIC
   ${CMAKE_CURRENT_LIST_DIR}/control_device_win32.cpp
   ${CMAKE_CURRENT_LIST_DIR}/adapter_access.cpp
 )
-target_include_directories(lt_win32_driver PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(lt_win32_driver PUBLIC lt_adapter)
+target_link_libraries(lt_win32_driver PUBLIC lt_adapter PRIVATE lt_source_root)
 
 add_library(lt_win32_bench STATIC
   ${CMAKE_CURRENT_LIST_DIR}/bench_access_win32.cpp
   ${CMAKE_CURRENT_LIST_DIR}/bench_registry_win32.cpp
 )
-target_include_directories(lt_win32_bench PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(lt_win32_bench PUBLIC lt_bench lt_adapter advapi32)
+target_link_libraries(lt_win32_bench PUBLIC lt_bench lt_adapter advapi32 PRIVATE lt_source_root)

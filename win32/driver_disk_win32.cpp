@@ -1,4 +1,4 @@
-// driver_disk_win32.cpp: the folder browser with its callback, the shell's delete and open, and the file-system calls of the driver disk.
+// driver_disk_win32.cpp: the folder browser with its callback, and the shell's delete and open, for the driver disk.
 #include "win32/driver_disk_win32.h"
 
 #include <windows.h>
@@ -64,65 +64,6 @@ bool ShellFoldersWin32::openFolder(const std::string& path) {
     if (!fitsPathBuffer(path)) return false;
     const HINSTANCE result = ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     return reinterpret_cast<INT_PTR>(result) > 32;
-}
-
-bool DiskFilesWin32::directoryExists(const std::string& path) {
-    if (!fitsPathBuffer(path)) return false;
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-bool DiskFilesWin32::createDirectory(const std::string& path) {
-    return fitsPathBuffer(path) && CreateDirectoryA(path.c_str(), nullptr) != FALSE;
-}
-
-bool DiskFilesWin32::copyFile(const std::string& from, const std::string& to) {
-    return fitsPathBuffer(from) && fitsPathBuffer(to) && CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
-}
-
-std::optional<std::string> DiskFilesWin32::fullPath(const std::string& path) {
-    if (path.empty()) return std::nullopt;
-    const DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return std::nullopt;
-    std::string buffer(needed, '\0');
-    const DWORD written = GetFullPathNameA(path.c_str(), needed, buffer.data(), nullptr);
-    if (written == 0 || written >= needed) return std::nullopt;
-    buffer.resize(written);
-    return buffer;
-}
-
-bool DiskFilesWin32::appendSection(const std::string& path, std::string_view section,
-                                   std::span<const std::string> lines) {
-    if (!fitsPathBuffer(path)) return false;
-    // The documented flush of the profile functions: they drop their cached copy of the
-    // file, so their next call reads it with the section added here.
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    std::string text;
-    LARGE_INTEGER size{};
-    if (GetFileSizeEx(file, &size) && size.QuadPart > 0) {
-        LARGE_INTEGER last{};
-        last.QuadPart = size.QuadPart - 1;
-        char byte = 0;
-        DWORD read = 0;
-        if (SetFilePointerEx(file, last, nullptr, FILE_BEGIN) && ReadFile(file, &byte, 1, &read, nullptr) &&
-            read == 1 && byte != '\n')
-            text = "\r\n";
-    }
-    text += "[";
-    text += section;
-    text += "]\r\n";
-    for (const std::string& line : lines) text += line + "\r\n";
-    LARGE_INTEGER zero{};
-    DWORD written = 0;
-    const bool ok = SetFilePointerEx(file, zero, nullptr, FILE_END) &&
-                    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-                    written == text.size();
-    CloseHandle(file);
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
-    return ok;
 }
 
 }  // namespace lt::win32

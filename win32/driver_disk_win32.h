@@ -1,7 +1,8 @@
-// driver_disk_win32.h: the driver disk's ports over the Windows shell (folder browser, delete, open) and file system.
+// driver_disk_win32.h: the driver disk's ports over the Windows shell: the folder browser, delete and open.
 #pragma once
 
-#include "progstation/driver_disk_ports.h"
+#include "progstation/folder_browser.h"
+#include "progstation/shell_folders.h"
 
 namespace lt::win32 {
 
@@ -17,18 +18,6 @@ class ShellFoldersWin32 final : public progstation::ShellFolders {
 public:
     bool deleteFolder(const std::string& path) override;
     bool openFolder(const std::string& path) override;
-};
-
-// GetFileAttributesA, CreateDirectoryA, CopyFileA, GetFullPathNameA; the section text
-// appended with CreateFileA and WriteFile.
-class DiskFilesWin32 final : public progstation::DiskFiles {
-public:
-    bool directoryExists(const std::string& path) override;
-    bool createDirectory(const std::string& path) override;
-    bool copyFile(const std::string& from, const std::string& to) override;
-    std::optional<std::string> fullPath(const std::string& path) override;
-    bool appendSection(const std::string& path, std::string_view section,
-                       std::span<const std::string> lines) override;
 };
 
 }  // namespace lt::win32

@@ -1,8 +1,9 @@
 // ethtester_ports_win32.h: EthTester's error box (no owner), local clock and log files over Win32.
 #pragma once
 
-#include "ethtester/diagnostic_log.h"
-#include "ethtester/diagnostics_dialog.h"
+#include "ethtester/error_box.h"
+#include "ethtester/local_clock.h"
+#include "ethtester/log_files.h"
 
 namespace lt::win32 {
 

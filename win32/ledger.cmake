@@ -1,3 +1,3 @@
-# win32/ledger.cmake: Win32 sources of the production ledger's ports (file and clock).
-target_sources(lt_win32 PRIVATE ${CMAKE_CURRENT_LIST_DIR}/ledger_ports_win32.cpp)
-target_link_libraries(lt_win32 PUBLIC progstation_ledger)
+# win32/ledger.cmake: Win32 sources of the production ledger's ports (file and clock), part of lt_win32_station.
+target_sources(lt_win32_station PRIVATE ${CMAKE_CURRENT_LIST_DIR}/ledger_ports_win32.cpp)
+target_link_libraries(lt_win32_station PUBLIC progstation_ledger)

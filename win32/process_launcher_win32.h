@@ -1,7 +1,7 @@
 // process_launcher_win32.h: starting a program and waiting for it, with CreateProcessA.
 #pragma once
 
-#include "progstation/diagnostics_launch.h"
+#include "progstation/process_launcher.h"
 
 namespace lt::win32 {
 

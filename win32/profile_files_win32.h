@@ -31,6 +31,9 @@ public:
     // for a holder without read sharing) is tried again for `ReplaceRetry::totalMs`; false
     // when it still cannot be made, the file then unchanged.
     bool writeStrings(const std::string& path, std::span<const settings::ProfileWrite> writes) override;
+    // Written as text with CreateFileA and WriteFile (profile_sections_win32.cpp).
+    bool appendSection(const std::string& path, std::string_view section,
+                       std::span<const std::string> lines) override;
 
 private:
     // `step` until it succeeds, while it fails with a sharing violation or access denied and

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "ethtester/run_ports.h"
+#include "ethtester/worker_threads.h"
 
 namespace lt::win32 {
 

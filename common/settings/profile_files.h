@@ -10,7 +10,7 @@
 //   numbers wrap modulo 2^32;
 // - a write creates the file, the section and the key as needed and otherwise replaces the
 //   value; an empty value keeps the key with nothing after the equals sign.
-// portable_profile_files.cpp lists the finer points (blanks, quotes, duplicates, damaged
+// portable/profile_files_portable.cpp lists the finer points (blanks, quotes, duplicates, damaged
 // files), which both implementations share.
 // Paths are Windows paths ("C:\windows\EpromData.ini"); the portable implementation
 // also accepts host paths and treats a backslash as a directory separator on hosts
@@ -60,6 +60,18 @@ public:
         bool ok = true;
         for (const ProfileWrite& w : writes) ok = writeString(path, w.section, w.key, w.value) && ok;
         return ok;
+    }
+    // Adds "[section]" and the lines, each as it stands, at the end of the file (which must
+    // exist), each line ending in CR LF. An INF's registry lines hold no "=", and the profile
+    // functions keep only "name=value" lines of a section they write, so a section of such
+    // lines is written as text. Any cached copy the profile functions hold of the file is
+    // dropped, so their next call reads the file as it now stands. The implementations for
+    // real files do this; a port that only records or passes on the other calls (a test's
+    // recorder) reports failure.
+    virtual bool appendSection(const std::string& path, std::string_view section,
+                               std::span<const std::string> lines) {
+        (void)path, (void)section, (void)lines;
+        return false;
     }
 };
 

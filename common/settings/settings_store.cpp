@@ -20,7 +20,7 @@ std::optional<SettingsPaths> settingsPaths(platform::SystemPaths& system) {
     return settingsPathsIn(*dir);
 }
 
-SettingsStore::SettingsStore(ProfileFiles& profiles, platform::FileLookup& files, SettingsPaths paths)
+SettingsStore::SettingsStore(ProfileFiles& profiles, platform::FileSystem& files, SettingsPaths paths)
     : profiles_(profiles), files_(files), paths_(std::move(paths)) {}
 
 const std::string& SettingsStore::path(SettingsFile file) const {

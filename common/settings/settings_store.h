@@ -9,7 +9,7 @@
 #pragma once
 
 #include "common/adapter/mac_address.h"
-#include "common/platform/file_lookup.h"
+#include "common/platform/file_system.h"
 #include "common/platform/system_paths.h"
 #include "common/settings/profile_files.h"
 #include "common/settings/settings_keys.h"
@@ -79,7 +79,7 @@ private:
 
 class SettingsStore {
 public:
-    SettingsStore(ProfileFiles& profiles, platform::FileLookup& files, SettingsPaths paths);
+    SettingsStore(ProfileFiles& profiles, platform::FileSystem& files, SettingsPaths paths);
 
     const SettingsPaths& paths() const { return paths_; }
     const std::string& path(SettingsFile file) const;
@@ -140,7 +140,7 @@ public:
 
 private:
     ProfileFiles& profiles_;
-    platform::FileLookup& files_;
+    platform::FileSystem& files_;
     SettingsPaths paths_;
 };
 

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "portable/log_files_portable.h"
 #include "tests/support/test_support.h"
 
 using namespace lt::ethtester;

@@ -11,9 +11,10 @@
 
 #include "bench/bench_device.h"
 #include "common/eeprom/read_record.h"
-#include "common/platform/portable_file_lookup.h"
-#include "common/settings/portable_profile_files.h"
 #include "ethtester/eeprom_details_dialog.h"
+#include "portable/file_system_portable.h"
+#include "portable/log_files_portable.h"
+#include "portable/profile_files_portable.h"
 #include "resources/ethtester_ids.h"
 #include "tests/fakes/fake_dialog.h"
 #include "tests/support/bench_support.h"
@@ -68,7 +69,7 @@ struct DiagnosticsDialogTest : ::testing::Test {
     lt::test::TempDir windows, current;
     std::string benchPath = windows.file("bench.txt");
     settings::PortableProfileFiles profiles;
-    platform::PortableFileLookup lookup;
+    platform::PortableFileSystem lookup;
     settings::SettingsStore store{profiles, lookup, settings::settingsPathsIn(windows.path().string())};
     const lt::test::RcFile& rc = lt::test::programResources("ethtester.rc");
     lt::test::RcStrings strings{rc};

@@ -18,6 +18,7 @@
 #include "common/adapter/control_device.h"
 #include "common/adapter/ioctl_codes.h"
 #include "ethtester/run_ports.h"
+#include "ethtester/worker_threads.h"
 
 namespace lt::test {
 

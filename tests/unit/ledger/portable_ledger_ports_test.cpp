@@ -1,5 +1,5 @@
 // portable_ledger_ports_test.cpp: the portable ledger file (read in pieces, create-new and size-checked appends) and clock, and the file ledger over them.
-#include "progstation/ledger/portable_ledger_ports.h"
+#include "portable/ledger_ports_portable.h"
 
 #include <gtest/gtest.h>
 

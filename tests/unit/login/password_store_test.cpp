@@ -1,6 +1,6 @@
 // password_store_test.cpp: the password file's read rules, the safe replace, and the portable file port.
 #include "common/login/password_store.h"
-#include "common/login/portable_password_files.h"
+#include "portable/password_files_portable.h"
 #include "tests/fakes/fake_password_files.h"
 #include "tests/support/test_support.h"
 

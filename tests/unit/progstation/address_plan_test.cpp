@@ -9,8 +9,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "common/platform/portable_file_lookup.h"
-#include "common/settings/portable_profile_files.h"
+#include "portable/file_system_portable.h"
+#include "portable/profile_files_portable.h"
 #include "tests/support/test_support.h"
 
 using namespace lt::progstation;
@@ -26,7 +26,7 @@ namespace {
 struct AddressPlanTest : ::testing::Test {
     lt::test::TempDir windows;
     lt::settings::PortableProfileFiles profiles;
-    lt::platform::PortableFileLookup lookup;
+    lt::platform::PortableFileSystem lookup;
     lt::settings::SettingsStore store{profiles, lookup, lt::settings::settingsPathsIn(windows.path().string())};
     AddressPlan plan{store};
 
@@ -241,7 +241,7 @@ struct KilledProfiles : lt::settings::ProfileFiles {
 
 struct Station {
     KilledProfiles& profiles;
-    lt::platform::PortableFileLookup lookup;
+    lt::platform::PortableFileSystem lookup;
     lt::settings::SettingsStore store;
     AddressPlan plan{store};
     Station(KilledProfiles& p, const std::string& windows)

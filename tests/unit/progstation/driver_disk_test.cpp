@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "common/settings/portable_profile_files.h"
+#include "portable/file_system_portable.h"
+#include "portable/profile_files_portable.h"
 #include "progstation/driver_disk.h"
 #include "progstation/package_check.h"
 #include "resources/progstation_ids.h"
@@ -31,14 +32,12 @@ const std::string kProposed = "C:\\Drv_Disk_8207_6514";
 
 bool startsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
 
-// Drive C: in memory: folders and files by path, every change logged in order. Copies,
-// section appends and the browser's answer are scripted.
-struct FakeDrive : progstation::DiskFiles, progstation::ShellFolders, progstation::FolderBrowser,
-                   progstation::FileAttributes {
+// Drive C: in memory: folders and files by path, every change logged in order. Copies
+// and the browser's answer are scripted.
+struct FakeDrive : platform::FileSystem, progstation::ShellFolders, progstation::FolderBrowser {
     std::set<std::string> folders{"C:\\", "C:\\UsbMac", "C:\\windows"};
     std::map<std::string, std::string> files;
     std::set<std::string> failingCopies;  // destinations whose copy fails
-    bool appendFails = false;
     std::vector<std::string> log;
     std::vector<std::string>* shared = nullptr;  // the log the profile calls go to as well
     // The operator in the browser: the proposed folder in, the chosen one (or none) out.
@@ -51,6 +50,7 @@ struct FakeDrive : progstation::DiskFiles, progstation::ShellFolders, progstatio
         if (shared) shared->push_back(line);
     }
 
+    bool exists(const std::string& path) override { return folders.count(path) != 0 || files.count(path) != 0; }
     bool directoryExists(const std::string& path) override { return folders.count(path) != 0; }
     bool createDirectory(const std::string& path) override {
         note("create " + path);
@@ -63,13 +63,6 @@ struct FakeDrive : progstation::DiskFiles, progstation::ShellFolders, progstatio
         return true;
     }
     std::optional<std::string> fullPath(const std::string& path) override { return path; }
-    bool appendSection(const std::string& path, std::string_view section,
-                       std::span<const std::string> lines) override {
-        std::string line = "append " + path + " [" + std::string(section) + "]";
-        for (const std::string& l : lines) line += " " + l;
-        note(line);
-        return !appendFails;
-    }
     bool deleteFolder(const std::string& path) override {
         note("delete " + path);
         std::erase_if(folders, [&](const std::string& f) { return f == path || startsWith(f, path + "\\"); });
@@ -90,11 +83,13 @@ struct FakeDrive : progstation::DiskFiles, progstation::ShellFolders, progstatio
     }
 };
 
-// The profile calls on the disk's INF, logged; the write of one section can be made to fail.
+// The profile calls on the disk's INF, logged; the write of one section, the delete of a
+// section or the append of one can be made to fail.
 struct FakeInfProfiles : settings::ProfileFiles {
     std::vector<std::string>* log = nullptr;
     std::string failingSection;
     bool sectionDeleteFails = false;
+    bool appendFails = false;
 
     std::string readString(const std::string&, std::string_view, std::string_view, std::string_view defaultValue,
                            std::size_t) override {
@@ -121,6 +116,13 @@ struct FakeInfProfiles : settings::ProfileFiles {
         ADD_FAILURE() << "the section is written as text";
         return false;
     }
+    bool appendSection(const std::string& path, std::string_view section,
+                       std::span<const std::string> lines) override {
+        std::string line = "append " + path + " [" + std::string(section) + "]";
+        for (const std::string& l : lines) line += " " + l;
+        log->push_back(line);
+        return !appendFails;
+    }
 };
 
 struct CreateDisk : ::testing::Test {
@@ -133,7 +135,7 @@ struct CreateDisk : ::testing::Test {
     int fieldsTaken = 0;
     int exits = 0;
     int refreshes = 0;
-    progstation::DriverDisk disk{{profiles, system, drive, drive, drive, drive, strings}, view};
+    progstation::DriverDisk disk{{profiles, system, drive, drive, drive, strings}, view};
 
     CreateDisk() {
         drive.shared = &log;
@@ -385,7 +387,7 @@ TEST_F(CreateDisk, aFailingInfStepEndsWithTheFailureMessageAndTriesNoLaterStep) 
         drive.folders.erase(kProposed);
         profiles.failingSection = c.failingSection;
         profiles.sectionDeleteFails = c.sectionDeleteFails;
-        drive.appendFails = c.appendFails;
+        profiles.appendFails = c.appendFails;
         view.messages().clear();
         EXPECT_EQ(press(), DiskOutcome::Failed);
         EXPECT_EQ(messages(), std::vector<std::string>{"Failed To Create Driver Disk"});
@@ -457,8 +459,7 @@ struct InfRewriting : ::testing::Test {
     std::string inf = dir.file("netkoru.inf");
     std::string original;
     settings::PortableProfileFiles profiles;
-    progstation::PortableFileAttributes attributes;
-    progstation::PortableDiskFiles files;
+    platform::PortableFileSystem files;
 
     InfRewriting() {
         std::filesystem::copy_file(sourceDir() / "packaging" / "usbmac" / "netkoru.inf", inf);
@@ -470,7 +471,7 @@ struct InfRewriting : ::testing::Test {
 };
 
 TEST_F(InfRewriting, givesTheEntriesOfThePairAndKeepsTheRestOfThePackage) {
-    ASSERT_TRUE(progstation::rewriteInf(profiles, attributes, files, inf, "8207", "6514"));
+    ASSERT_TRUE(progstation::rewriteInf(profiles, files, inf, "8207", "6514"));
 
     // Through the profile functions.
     EXPECT_EQ(read("ControlFlags", "ExcludeFromSelect"), kId);
@@ -513,7 +514,7 @@ TEST_F(InfRewriting, givesTheEntriesOfThePairAndKeepsTheRestOfThePackage) {
 
 TEST_F(InfRewriting, teachesThePackageANewPairAndKeepsTheKnownOnes) {
     ASSERT_FALSE(progstation::packageKnowsIds(profiles, inf, "1A2B", "3C4D"));
-    ASSERT_TRUE(progstation::rewriteInf(profiles, attributes, files, inf, "1A2B", "3C4D"));
+    ASSERT_TRUE(progstation::rewriteInf(profiles, files, inf, "1A2B", "3C4D"));
     EXPECT_TRUE(progstation::packageKnowsIds(profiles, inf, "1A2B", "3C4D"));
     EXPECT_TRUE(progstation::packageKnowsIds(profiles, inf, "8207", "6514"));
     EXPECT_TRUE(progstation::packageKnowsIds(profiles, inf, "8207", "6500"));
@@ -524,9 +525,9 @@ TEST_F(InfRewriting, teachesThePackageANewPairAndKeepsTheKnownOnes) {
 }
 
 TEST_F(InfRewriting, rewritingTwiceLeavesOneEntryOfEachKey) {
-    ASSERT_TRUE(progstation::rewriteInf(profiles, attributes, files, inf, "8207", "6514"));
+    ASSERT_TRUE(progstation::rewriteInf(profiles, files, inf, "8207", "6514"));
     const std::string once = readText(inf);
-    ASSERT_TRUE(progstation::rewriteInf(profiles, attributes, files, inf, "8207", "6514"));
+    ASSERT_TRUE(progstation::rewriteInf(profiles, files, inf, "8207", "6514"));
     EXPECT_EQ(sectionsOf(readText(inf)), sectionsOf(once));
 }
 
@@ -534,13 +535,13 @@ TEST_F(InfRewriting, clearsTheReadOnlyAttributeOfTheCopy) {
     namespace fs = std::filesystem;
     fs::permissions(inf, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
-    ASSERT_TRUE(progstation::rewriteInf(profiles, attributes, files, inf, "8207", "6514"));
+    ASSERT_TRUE(progstation::rewriteInf(profiles, files, inf, "8207", "6514"));
     EXPECT_NE(fs::status(inf).permissions() & fs::perms::owner_write, fs::perms::none);
     EXPECT_TRUE(progstation::packageKnowsIds(profiles, inf, "8207", "6514"));
 }
 
 TEST_F(InfRewriting, anInfThatCannotBeWrittenFailsAtTheFirstStep) {
-    EXPECT_FALSE(progstation::rewriteInf(profiles, attributes, files, dir.file("missing/netkoru.inf"), "8207", "6514"));
+    EXPECT_FALSE(progstation::rewriteInf(profiles, files, dir.file("missing/netkoru.inf"), "8207", "6514"));
 }
 
 // ---- The button of the station's main dialog.
@@ -555,7 +556,7 @@ struct StationDisk : StationTest {
         for (std::string_view file : progstation::kPackageFiles)
             disk.files["C:\\UsbMac" + std::string(file)] = std::string(file.substr(1));
         station.emplace(ports(), login::LoginContext{loginState, passwordStore, loginTexts, login::kStationLogin},
-                        progstation::DriverDiskPorts{inf, system, attributes, disk, disk, disk, strings});
+                        progstation::DriverDiskPorts{inf, system, disk, disk, disk, strings});
         view.emplace(rc, IDD_PROGSTATION);
         view->open(*station);
         view->messages().clear();  // the start-up's

@@ -5,7 +5,7 @@
 
 #include <fstream>
 
-#include "common/settings/portable_profile_files.h"
+#include "portable/profile_files_portable.h"
 #include "tests/support/test_support.h"
 
 using namespace lt::progstation;

@@ -116,7 +116,7 @@ bool MappedProfiles::writeSection(const std::string& path, std::string_view sect
     return files.writeSection(drive.map(path), section, lines);
 }
 
-bool MappedAttributes::clearReadOnly(const std::string& path) {
+bool MappedFiles::clearReadOnly(const std::string& path) {
     if (log) log->push_back("clear " + baseName(path));
     return files.clearReadOnly(drive.map(path));
 }
@@ -141,7 +141,7 @@ StationTest::StationTest() {
     std::filesystem::create_directories(drive.host("C:\\windows\\x").parent_path());
     std::filesystem::create_directories(drive.host("C:\\line\\x").parent_path());
     profiles.log = &fileLog;
-    attributes.log = &fileLog;
+    files.log = &fileLog;
     bench({"create", "4"});
 }
 

@@ -17,9 +17,8 @@
 #include "common/adapter/requests.h"
 #include "common/login/login_dialogs.h"
 #include "common/platform/error_texts.h"
-#include "common/platform/portable_file_lookup.h"
-#include "common/settings/portable_profile_files.h"
-#include "progstation/file_attributes.h"
+#include "portable/file_system_portable.h"
+#include "portable/profile_files_portable.h"
 #include "progstation/station_dialog.h"
 #include "resources/progstation_ids.h"
 #include "tests/fakes/fake_dialog.h"
@@ -76,19 +75,20 @@ private:
     bool refuses(const std::string& path);
 };
 
-struct MappedLookup : platform::FileLookup {
-    explicit MappedLookup(const DriveC& drive) : drive(drive) {}
+// The files and folders of drive C:; each clear of the read-only attribute is logged as
+// "clear Name.ini".
+struct MappedFiles : platform::FileSystem {
+    explicit MappedFiles(const DriveC& drive) : drive(drive) {}
     const DriveC& drive;
-    platform::PortableFileLookup files;
-    bool exists(const std::string& path) override { return files.exists(drive.map(path)); }
-};
-
-// The read-only attribute on drive C:; each clear is logged as "clear Name.ini".
-struct MappedAttributes : progstation::FileAttributes {
-    explicit MappedAttributes(const DriveC& drive) : drive(drive) {}
-    const DriveC& drive;
-    progstation::PortableFileAttributes files;
+    platform::PortableFileSystem files;
     std::vector<std::string>* log = nullptr;
+    bool exists(const std::string& path) override { return files.exists(drive.map(path)); }
+    bool directoryExists(const std::string& path) override { return files.directoryExists(drive.map(path)); }
+    bool createDirectory(const std::string& path) override { return files.createDirectory(drive.map(path)); }
+    bool copyFile(const std::string& from, const std::string& to) override {
+        return files.copyFile(drive.map(from), drive.map(to));
+    }
+    std::optional<std::string> fullPath(const std::string& path) override { return files.fullPath(drive.map(path)); }
     bool clearReadOnly(const std::string& path) override;
 };
 
@@ -150,8 +150,7 @@ struct StationTest : ::testing::Test {
     DriveC drive{dir.path()};
     std::vector<std::string> fileLog;
     MappedProfiles profiles{drive};
-    MappedLookup lookup{drive};
-    MappedAttributes attributes{drive};
+    MappedFiles files{drive};
     FakeSystemPaths system;
     FakePauses pauses;
     FakeErrorTexts errors;
@@ -173,7 +172,7 @@ struct StationTest : ::testing::Test {
     StationTest();
 
     progstation::StationPorts ports() {
-        return {profiles, lookup, attributes, system, pauses, errors, strings, device, registry, launcher, training};
+        return {profiles, files, system, pauses, errors, strings, device, registry, launcher, training};
     }
     // Opens the main dialog.
     void start();

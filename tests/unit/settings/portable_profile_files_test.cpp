@@ -2,7 +2,7 @@
 //
 // The expected values were measured on the API under Wine; the Wine test of this area
 // runs the same kind of table through both implementations and compares them.
-#include "common/settings/portable_profile_files.h"
+#include "portable/profile_files_portable.h"
 
 #include "tests/support/test_support.h"
 

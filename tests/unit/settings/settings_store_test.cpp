@@ -1,8 +1,9 @@
 // settings_store_test.cpp: typed access to the settings files: defaults per program, address records, next address, Clear.
 #include "common/settings/settings_store.h"
 
-#include "common/platform/portable_file_lookup.h"
-#include "common/settings/portable_profile_files.h"
+#include "portable/file_system_portable.h"
+#include "portable/profile_files_portable.h"
+#include "tests/fakes/fake_file_system.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -53,7 +54,7 @@ struct FixedSystemPaths : lt::platform::SystemPaths {
 };
 
 // Answers "exists" from its own flag, whatever is on disk.
-struct FixedLookup : lt::platform::FileLookup {
+struct FixedLookup : lt::test::EmptyFileSystem {
     bool answer = false;
     bool exists(const std::string&) override { return answer; }
 };
@@ -62,7 +63,7 @@ class Settings : public ::testing::Test {
 protected:
     lt::test::TempDir windows;
     RecordingProfiles profiles;
-    lt::platform::PortableFileLookup files;
+    lt::platform::PortableFileSystem files;
     SettingsStore store{profiles, files, settingsPathsIn(windows.path().string())};
 
     std::string eprom() const { return windows.file("EpromData.ini"); }

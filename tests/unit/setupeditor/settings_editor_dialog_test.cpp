@@ -1,8 +1,8 @@
 // settings_editor_dialog_test.cpp: SetupEditor's dialog: template, start-up, login switch, Save and its writes, Clear, limits, keystroke filter.
 #include "setupeditor/settings_editor_dialog.h"
 
-#include "common/platform/portable_file_lookup.h"
-#include "common/settings/portable_profile_files.h"
+#include "portable/file_system_portable.h"
+#include "portable/profile_files_portable.h"
 #include "resources/setupeditor_ids.h"
 #include "tests/fakes/fake_dialog.h"
 #include "tests/fakes/fake_password_files.h"
@@ -77,7 +77,7 @@ struct EditorTest : ::testing::Test {
     const RcFile& rc = programResources("setupeditor.rc");
     RcStrings strings{rc};
     RecordingProfiles profiles;
-    platform::PortableFileLookup lookup;
+    platform::PortableFileSystem lookup;
     FakeSystemPaths system;
     RecordingPauses pauses;
     FakePasswordFiles passwordFiles;

@@ -115,7 +115,7 @@ struct CrashConsistency : StationTest {
 
 
     void startStopping() {
-        station.emplace(progstation::StationPorts{stopping, lookup, attributes, system, pauses, errors, strings,
+        station.emplace(progstation::StationPorts{stopping, files, system, pauses, errors, strings,
                                                   stoppingDevice, registry, launcher},
                         login::LoginContext{loginState, passwordStore, loginTexts, login::kStationLogin});
         view.emplace(rc, IDD_PROGSTATION);

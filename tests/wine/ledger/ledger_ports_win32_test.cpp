@@ -66,7 +66,9 @@ TEST_F(LedgerPortsWin32Test, readersAreLetInWhileAWriterOrAnExclusiveReaderKeeps
         const FileResult r = files.append(path, "two\r\n", 11);
         EXPECT_EQ(r.status, FileStatus::Failed);
         EXPECT_EQ(r.error, uint32_t(ERROR_SHARING_VIOLATION));
-        if (access == GENERIC_WRITE) EXPECT_EQ(readAll(), "head\r\none\r\n");  // a writer that shares writing
+        if (access == GENERIC_WRITE) {
+            EXPECT_EQ(readAll(), "head\r\none\r\n");  // a writer that shares writing
+        }
         CloseHandle(other);
     }
     EXPECT_EQ(wine::readFile(path), std::string("head\r\none\r\n"));

@@ -1,5 +1,6 @@
-// driver_disk_ports_test.cpp: the Win32 ports of the driver disk under Wine: the section appended beside the profile functions, the shell's delete, full paths.
+// driver_disk_ports_test.cpp: the Win32 ports of the driver disk under Wine: the section appended beside the profile functions, the shell's delete, folders, copies and full paths.
 #include "win32/driver_disk_win32.h"
+#include "win32/file_system_win32.h"
 #include "win32/profile_files_win32.h"
 
 #include "tests/support/test_support.h"
@@ -19,21 +20,21 @@ namespace {
 struct DiskPorts : ::testing::Test {
     lt::test::TempDir dir;
     std::string folder = windowsPath(dir.path().string());
-    lt::win32::DiskFilesWin32 files;
+    lt::win32::FileSystemWin32 files;
+    lt::win32::ProfileFilesWin32 profiles;
     lt::win32::ShellFoldersWin32 shell;
 };
 
 // The profile functions keep a parsed copy of a file they wrote; a section appended as
 // text right after such a write must survive their next write, however close in time.
 TEST_F(DiskPorts, anAppendedSectionSurvivesTheProfileFunctionsNextWrite) {
-    lt::win32::ProfileFilesWin32 profiles;
     for (int round = 0; round < 40; ++round) {
         SCOPED_TRACE(round);
         const std::string inf = folder + "\\round" + std::to_string(round) + ".inf";
         ASSERT_TRUE(profiles.writeString(inf, "KorUsbEth", "DeviceID", "USB\\VID_8207&PID_6514"));
         ASSERT_TRUE(profiles.deleteSection(inf, "KORUMAC_DevID.ndi"));
         const std::string lines[] = {"HKR,Ndi,DeviceID,,USB\\VID_8207&PID_6514"};
-        ASSERT_TRUE(files.appendSection(inf, "KORUMAC_DevID.ndi", lines));
+        ASSERT_TRUE(profiles.appendSection(inf, "KORUMAC_DevID.ndi", lines));
         ASSERT_TRUE(profiles.writeString(inf, "strings", "USB\\VID_8207&PID_6514.DeviceDesc", "\"USB-Ethernet Adapter\""));
         const std::string text = readFile(inf).value_or("");
         EXPECT_NE(text.find("[KORUMAC_DevID.ndi]\r\nHKR,Ndi,DeviceID,,USB\\VID_8207&PID_6514\r\n"), std::string::npos)
@@ -46,9 +47,9 @@ TEST_F(DiskPorts, appendingStartsOnANewLineAndNeedsAnExistingFile) {
     const std::string inf = folder + "\\open.inf";
     ASSERT_TRUE(writeFile(inf, "[A]\r\nx=1"));
     const std::string lines[] = {"HKR,Ndi,DeviceID,,USB\\VID_1&PID_2"};
-    ASSERT_TRUE(files.appendSection(inf, "B", lines));
+    ASSERT_TRUE(profiles.appendSection(inf, "B", lines));
     EXPECT_EQ(readFile(inf).value_or(""), "[A]\r\nx=1\r\n[B]\r\nHKR,Ndi,DeviceID,,USB\\VID_1&PID_2\r\n");
-    EXPECT_FALSE(files.appendSection(folder + "\\missing.inf", "B", lines));
+    EXPECT_FALSE(profiles.appendSection(folder + "\\missing.inf", "B", lines));
 }
 
 TEST_F(DiskPorts, theShellDeleteRemovesAFolderWithItsContent) {
@@ -80,7 +81,7 @@ TEST_F(DiskPorts, pathsBeyondThePathBufferFailWithoutHarm) {
     EXPECT_FALSE(shell.deleteFolder(deep));
     EXPECT_FALSE(shell.openFolder(deep));
     const std::string lines[] = {"x"};
-    EXPECT_FALSE(files.appendSection(deep, "A", lines));
+    EXPECT_FALSE(profiles.appendSection(deep, "A", lines));
 }
 
 TEST_F(DiskPorts, fullPathsResolveDotsAndKeepTheLetterCase) {

@@ -3,11 +3,11 @@
 // Every case starts both implementations on their own copy of the same file, runs the
 // same calls through each and compares every answer and, after every call, the bytes
 // of both files.
-#include "common/platform/portable_file_lookup.h"
-#include "common/settings/portable_profile_files.h"
 #include "common/settings/settings_store.h"
+#include "portable/file_system_portable.h"
+#include "portable/profile_files_portable.h"
 #include "tests/support/test_support.h"
-#include "win32/file_lookup_win32.h"
+#include "win32/file_system_win32.h"
 #include "win32/profile_files_win32.h"
 #include "win32/system_paths_win32.h"
 
@@ -335,9 +335,9 @@ TEST(SettingsAgreement, theTypedSettingsWriteTheSameFilesThroughEitherImplementa
     lt::test::TempDir apiWindows;
     lt::test::TempDir portableWindows;
     lt::win32::ProfileFilesWin32 apiFiles;
-    lt::win32::FileLookupWin32 apiLookup;
+    lt::win32::FileSystemWin32 apiLookup;
     PortableProfileFiles portableFiles;
-    lt::platform::PortableFileLookup portableLookup;
+    lt::platform::PortableFileSystem portableLookup;
     SettingsStore api{apiFiles, apiLookup, settingsPathsIn(apiWindows.path().string())};
     SettingsStore portable{portableFiles, portableLookup, settingsPathsIn(portableWindows.path().string())};
 
@@ -387,8 +387,8 @@ TEST(FileLookupAgreement, bothFindTheSameFilesAndFolders) {
     lt::test::TempDir dir;
     putBytes(dir.file("EpromData.ini"), "[s]\r\n");
     std::filesystem::create_directory(dir.path() / "folder");
-    lt::win32::FileLookupWin32 api;
-    lt::platform::PortableFileLookup portable;
+    lt::win32::FileSystemWin32 api;
+    lt::platform::PortableFileSystem portable;
     const std::string base = dir.path().string();
     for (const std::string& path : {dir.file("EpromData.ini"), dir.file("epromdata.INI"), dir.file("Missing.ini"),
                                     dir.file("folder"), dir.file("folder") + "\\", base + "\\missing\\EpromData.ini",

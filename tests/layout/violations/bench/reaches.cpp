@@ -1,0 +1,3 @@
+// The bench reaching into a program and portable/ (a case of the include check).
+#include "progstation/station_ports.h"
+#include "portable/host_path.h"

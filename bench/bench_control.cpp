@@ -7,7 +7,7 @@ namespace {
 
 bool parseRevisionOption(const std::vector<std::string>& args, std::size_t from, uint32_t& revision,
                          std::string& error) {
-    revision = kRevisionDescriptors;
+    revision = kRevisionWithDescriptors;
     for (std::size_t i = from; i < args.size(); ++i) {
         SimAdapter probe;
         if (args[i].rfind("revision=", 0) != 0) {
@@ -56,7 +56,7 @@ int runBenchctl(const std::vector<std::string>& args, std::ostream& out, std::os
     // Everything the command changes is decided before anything is written.
     std::string error;
     uint64_t number = 0;
-    uint32_t revision = kRevisionDescriptors;
+    uint32_t revision = kRevisionWithDescriptors;
     if (command == "create" || command == "plug") {
         if (args.size() < 3 || !parseCount(args[2], kMaxAdapters, number))
             return usage(command + " needs a number of adapters from 0 to " + std::to_string(kMaxAdapters));

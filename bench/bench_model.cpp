@@ -198,7 +198,7 @@ bool applyAdapterSetting(SimAdapter& adapter, std::string_view assignment, bool 
     SimAdapter a = adapter;
     uint64_t n = 0, m = 0;
     if (name == "revision") {
-        if (!parseNumber(value, 0xFFFFFFFF, n) || (n != kRevisionDescriptors && n != kRevisionAddressOnly))
+        if (!parseNumber(value, 0xFFFFFFFF, n) || (n != kRevisionWithDescriptors && n != kRevisionAddressOnly))
             return badValue(assignment, "0x200 or 0x100", error);
         a.revision = uint32_t(n);
     } else if (name == "usb") {
@@ -245,7 +245,7 @@ bool applyAdapterSetting(SimAdapter& adapter, std::string_view assignment, bool 
         MacAddress address{};
         if (!parseMacAddress(value, address)) return badValue(assignment, "AA-BB-CC-DD-EE-FF", error);
         writeAddressWords(a.eeprom, address);
-        if (a.revision == kRevisionDescriptors) writeSerialWords(a.eeprom, address);
+        if (a.revision == kRevisionWithDescriptors) writeSerialWords(a.eeprom, address);
     } else if (fromFile && name == "replug") {
         a.replugInstance = value == "-" ? std::string() : std::string(value);
     } else {

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "common/adapter/driver_contract.h"
 #include "common/adapter/requests.h"
 #include "common/ui/data_exchange.h"
 #include "ethtester/eeprom_details_dialog.h"
@@ -166,7 +167,7 @@ bool DiagnosticsDialog::driverCheck() {
         reportError(IDS_ERR_DRIVER_VERSION, error, IDS_API_DEVICEIOCONTROL, logging);
         return false;
     }
-    if (word0 != 0 || word1 != 14) {
+    if (!adapter::isSupportedDriverVersion(word0, word1)) {
         reportError(IDS_ERR_DRIVER_VERSION, 0, 0, logging);
         return false;
     }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/adapter/driver_contract.h"
 #include "common/adapter/requests.h"
 #include "common/eeprom/read_record.h"
 #include "common/ui/data_exchange.h"
@@ -82,7 +83,7 @@ bool ProgrammingCycle::driverVersionOk() {
     uint16_t word0 = 0, word1 = 0;
     const bool answered = adapter::getDriverVersion(*handle, word0, word1, error);
     handle.reset();
-    if (answered && word0 == 0 && word1 == 14) return true;
+    if (answered && adapter::isSupportedDriverVersion(word0, word1)) return true;
     message(IDS_WRONG_DRIVER, ui::Icon::Stop);
     return false;
 }
@@ -170,17 +171,17 @@ Outcome ProgrammingCycle::programLot(bool overwriteForced) {
         return Outcome::RequestFailed;
     }
     bool descriptorsWrong = false;
-    if (reply.status == kStatusVerifyDescriptors && !verifyDescriptors(*data_.handle)) {
+    if (reply.status == adapter::kStatusVerifyDescriptors && !verifyDescriptors(*data_.handle)) {
         message(IDS_DESCRIPTOR_FAILED, ui::Icon::Stop);
         descriptorsWrong = true;
     }
     data_.handle.reset();
 
-    if (reply.status == kStatusInvalidRange) {
+    if (reply.status == adapter::kStatusInvalidRange) {
         message(IDS_INVALID_RANGE, ui::Icon::Stop);
         return Outcome::InvalidRange;
     }
-    if (reply.status == kStatusCountMismatch) {
+    if (reply.status == adapter::kStatusCountMismatch) {
         const int64_t expected = int64_t(int32_t(request.deviceCount - request.previousCount));
         const std::string text =
             formatNumbers(ports_.strings.text(IDS_COUNT_MISMATCH), {expected, int64_t(int32_t(reply.count))});
@@ -188,7 +189,7 @@ Outcome ProgrammingCycle::programLot(bool overwriteForced) {
         host_.setStatus(IDS_ENTER_INPUTS);
         return Outcome::Programmed;
     }
-    if (reply.status == kStatusConflict && request.overwrite == 0) {
+    if (reply.status == adapter::kStatusConflict && request.overwrite == 0) {
         const ui::Answer answer =
             ask(ports_.strings.text(IDS_ADDRESS_CONFLICT), ui::Icon::Exclamation, ui::Buttons::AbortRetryIgnore);
         if (answer == ui::Answer::Ignore) return programLot(true);

@@ -46,10 +46,6 @@ enum class Outcome : int {
 };
 
 inline constexpr uint32_t kProgramPauseMs = 2000;
-inline constexpr uint16_t kStatusVerifyDescriptors = 1;
-inline constexpr uint16_t kStatusConflict = 2;
-inline constexpr uint16_t kStatusCountMismatch = 4;
-inline constexpr uint16_t kStatusInvalidRange = 5;
 
 // The main dialog's data that the cycle works on; the dialog owns it.
 struct StationData {

@@ -4,26 +4,22 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "common/adapter/hex_digits.h"
 #include "common/adapter/ioctl_codes.h"
 #include "common/eeprom/read_record.h"
 
 namespace lt::bench {
 namespace {
 
-constexpr std::string_view kHeader = "korusbmac-bench 1";
+using adapter::hexDigitValue;
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
+constexpr std::string_view kHeader = "korusbmac-bench 1";
 
 bool parseHex(std::string_view text, std::size_t maxDigits, uint64_t& value) {
     if (text.empty() || text.size() > maxDigits) return false;
     uint64_t v = 0;
     for (char c : text) {
-        const int d = hexDigit(c);
+        const int d = hexDigitValue(c);
         if (d < 0) return false;
         v = v * 16 + uint64_t(d);
     }

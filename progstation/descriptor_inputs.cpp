@@ -1,6 +1,7 @@
 // descriptor_inputs.cpp: loading and saving Customize.ini, and the "Rev C Inputs" dialog's fill, keystroke filter and OK checks.
 #include "progstation/descriptor_inputs.h"
 
+#include "common/adapter/hex_digits.h"
 #include "common/settings/settings_keys.h"
 #include "common/settings/settings_store.h"
 #include "common/ui/data_exchange.h"
@@ -15,8 +16,6 @@ const std::array<const settings::SettingKey*, kDescriptorFields> kKeys = {
     &keys::ManufacturerId, &keys::ProductId, &keys::Vid, &keys::Pid, &keys::LanguageId};
 
 std::string_view defaultValue(std::size_t field) { return kKeys[field]->use(settings::Reader::ProgStation).text; }
-
-bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
 bool isControl(char ch) {
     const auto c = static_cast<unsigned char>(ch);
@@ -142,7 +141,7 @@ void DescriptorInputsDialog::onInit() {
 
 bool DescriptorInputsDialog::filterChar(int id, char ch) {
     if (id != IDC_VID && id != IDC_PID && id != IDC_LANGUAGE_ID) return true;
-    if (isControl(ch) || isHexDigit(ch)) return true;
+    if (isControl(ch) || adapter::isHexDigit(ch)) return true;
     view().beep();
     return false;
 }

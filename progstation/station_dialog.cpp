@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "common/adapter/hex_digits.h"
 #include "common/settings/value_forms.h"
 #include "common/ui/strings.h"
 #include "progstation/address_list.h"
@@ -26,8 +27,6 @@ constexpr std::array<int, 14> kWorkControls = {
     IDC_DEVICE_COUNT, IDC_OVERWRITE,   IDC_VERIFY_ADDRESS,    IDC_AUTO_DIAGNOSTICS};
 
 bool isStartBox(int id) { return id >= IDC_START_BYTE1 && id <= IDC_START_BYTE6; }
-
-bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
 }  // namespace
 
@@ -118,7 +117,7 @@ bool StationDialog::filterChar(int id, char ch) {
     if (!isStartBox(id)) return true;
     const auto c = static_cast<unsigned char>(ch);
     const bool control = c < 0x20 || c == 0x7F;
-    if (!control && !isHexDigit(ch)) {
+    if (!control && !adapter::isHexDigit(ch)) {
         view().beep();
         return false;
     }

@@ -1,6 +1,7 @@
 // settings_editor_dialog.cpp: start-up, login switch, Save in its order of writes, Clear, the packet limits and the address-box filter.
 #include "setupeditor/settings_editor_dialog.h"
 
+#include "common/adapter/hex_digits.h"
 #include "common/settings/value_forms.h"
 #include "common/ui/strings.h"
 #include "resources/setupeditor_ids.h"
@@ -24,10 +25,6 @@ constexpr std::array<int, 10> kSettingsControls = {
     IDC_PACKET_SIZE,    IDC_ENABLE_LOGGING,    IDC_OVERWRITE_ADDRESS,  IDC_LAUNCH_DIAGNOSTICS, IDC_VERIFY_ADDRESS};
 
 bool isAddressBox(int id) { return id >= IDC_ADDRESS_BYTE1 && id <= IDC_ADDRESS_BYTE6; }
-
-bool isHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
 
 }  // namespace
 
@@ -223,7 +220,7 @@ bool SettingsEditorDialog::filterChar(int id, char ch) {
     if (!isAddressBox(id)) return true;
     const auto c = static_cast<unsigned char>(ch);
     const bool control = c < 0x20 || c == 0x7F;
-    if (!control && !isHexDigit(ch)) {
+    if (!control && !adapter::isHexDigit(ch)) {
         view().beep();
         return false;
     }

@@ -6,6 +6,7 @@
 #include "common/adapter/driver_contract.h"
 #include "common/adapter/requests.h"
 #include "common/ui/data_exchange.h"
+#include "common/ui/strings.h"
 #include "ethtester/eeprom_details_dialog.h"
 #include "ethtester/test_run.h"
 #include "resources/ethtester_ids.h"
@@ -32,7 +33,7 @@ DiagnosticsDialog::DiagnosticsDialog(DiagnosticsPorts ports) : ports_(ports), lo
 
 std::string DiagnosticsDialog::trainingMark() const {
     if (!ports_.training.active) return {};
-    return adapter::trainingMarkText(ports_.strings.text(IDS_TRAINING_MARK), ports_.training);
+    return ui::fillIn(ports_.strings.text(IDS_TRAINING_MARK), {ports_.training.benchFile});
 }
 
 // The log is closed when the dialog goes, also after a Start that ended early.

@@ -5,6 +5,7 @@
 #include "common/settings/settings_keys.h"
 #include "common/settings/settings_store.h"
 #include "common/ui/data_exchange.h"
+#include "common/ui/strings.h"
 #include "resources/progstation_ids.h"
 
 namespace lt::progstation {
@@ -58,11 +59,8 @@ std::optional<std::size_t> stringNotCarriable(const eeprom::DescriptorSettings& 
 }
 
 void refuseNotCarriable(ui::DialogView& view, const ui::Strings& strings, std::size_t field) {
-    const std::string pattern = strings.text(IDS_DESCRIPTOR_NOT_ASCII);
-    std::string text = pattern;
-    if (const auto at = pattern.find("%s"); at != std::string::npos)
-        text = pattern.substr(0, at) + std::string(descriptorFields()[field].name) + pattern.substr(at + 2);
-    view.messageBox(text, ui::Icon::Exclamation, ui::Buttons::Ok);
+    view.messageBox(ui::fillIn(strings.text(IDS_DESCRIPTOR_NOT_ASCII), {descriptorFields()[field].name}),
+                    ui::Icon::Exclamation, ui::Buttons::Ok);
     view.focus(descriptorFields()[field].boxId);
 }
 

@@ -23,20 +23,6 @@ constexpr int kStartBoxes[6] = {IDC_START_BYTE1, IDC_START_BYTE2, IDC_START_BYTE
 
 }  // namespace
 
-std::string formatNumbers(const std::string& pattern, std::initializer_list<int64_t> numbers) {
-    std::string out;
-    auto next = numbers.begin();
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == 'd' && next != numbers.end()) {
-            out += std::to_string(*next++);
-            ++i;
-        } else {
-            out += pattern[i];
-        }
-    }
-    return out;
-}
-
 void ProgrammingCycle::message(uint32_t stringId, ui::Icon icon, ui::Buttons buttons) {
     view_.messageBox(ports_.strings.text(stringId), icon, buttons);
 }
@@ -183,8 +169,8 @@ Outcome ProgrammingCycle::programLot(bool overwriteForced) {
     }
     if (reply.status == adapter::kStatusCountMismatch) {
         const int64_t expected = int64_t(int32_t(request.deviceCount - request.previousCount));
-        const std::string text =
-            formatNumbers(ports_.strings.text(IDS_COUNT_MISMATCH), {expected, int64_t(int32_t(reply.count))});
+        const std::string text = ui::fillIn(ports_.strings.text(IDS_COUNT_MISMATCH),
+                                            {std::to_string(expected), std::to_string(int32_t(reply.count))});
         if (ask(text, ui::Icon::Exclamation, ui::Buttons::OkCancel) != ui::Answer::Ok) return Outcome::CountRefused;
         host_.setStatus(IDS_ENTER_INPUTS);
         return Outcome::Programmed;

@@ -10,7 +10,6 @@
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -114,9 +113,5 @@ private:
     AddressTexts startBoxes_;
     InstallResult installResult_ = InstallResult::NothingToCheck;
 };
-
-// `pattern` with each "%d" replaced by the next number, in order (a pattern from the
-// string table is never used as a printf format).
-std::string formatNumbers(const std::string& pattern, std::initializer_list<int64_t> numbers);
 
 }  // namespace lt::progstation

@@ -36,7 +36,7 @@ void StationDialog::onInit() {
     view().setIcon(IDI_PROGSTATION);
     if (ports_.training.active)
         view().showNotice(IDC_TRAINING_MARK,
-                          adapter::trainingMarkText(ports_.strings.text(IDS_TRAINING_MARK), ports_.training));
+                          ui::fillIn(ports_.strings.text(IDS_TRAINING_MARK), {ports_.training.benchFile}));
     if (!ports_.system.isRecommendedSystem())
         view().messageBox(ports_.strings.text(IDS_RECOMMENDED_SYSTEM), ui::Icon::Information, ui::Buttons::Ok);
     setStatus(IDS_ENTER_INPUTS);

@@ -13,15 +13,10 @@
 #include "progstation/descriptor_inputs.h"
 #include "progstation/diagnostics_launch.h"
 #include "progstation/package_check.h"
+#include "progstation/station_boxes.h"
 #include "resources/progstation_ids.h"
 
 namespace lt::progstation {
-namespace {
-
-constexpr int kStartBoxes[6] = {IDC_START_BYTE1, IDC_START_BYTE2, IDC_START_BYTE3,
-                                IDC_START_BYTE4, IDC_START_BYTE5, IDC_START_BYTE6};
-
-}  // namespace
 
 void ProgrammingCycle::message(uint32_t stringId, ui::Icon icon, ui::Buttons buttons) {
     view_.messageBox(ports_.strings.text(stringId), icon, buttons);
@@ -92,7 +87,7 @@ bool ProgrammingCycle::packageRefuses() {
 
 std::optional<Outcome> ProgrammingCycle::runPress() {
     data_.handle.reset();
-    for (std::size_t i = 0; i < 6; ++i) {
+    for (std::size_t i = 0; i < kStartBoxes.size(); ++i) {
         startBoxes_[i] = view_.text(kStartBoxes[i]);
         if (startBoxes_[i].empty()) {
             message(IDS_EMPTY_ADDRESS, ui::Icon::Exclamation);

@@ -8,6 +8,7 @@
 #include "common/ui/strings.h"
 #include "progstation/address_list.h"
 #include "progstation/diagnostics_launch.h"
+#include "progstation/station_boxes.h"
 #include "resources/progstation_ids.h"
 
 namespace lt::progstation {
@@ -16,17 +17,11 @@ namespace {
 using settings::Reader;
 namespace keys = settings::keys;
 
-constexpr std::array<int, 6> kStartBoxes = {IDC_START_BYTE1, IDC_START_BYTE2, IDC_START_BYTE3,
-                                            IDC_START_BYTE4, IDC_START_BYTE5, IDC_START_BYTE6};
-constexpr std::array<int, 6> kLastBoxes = {IDC_LAST_BYTE1, IDC_LAST_BYTE2, IDC_LAST_BYTE3,
-                                           IDC_LAST_BYTE4, IDC_LAST_BYTE5, IDC_LAST_BYTE6};
-// The controls of the busy state (the disk and descriptor buttons are not among them).
-constexpr std::array<int, 14> kWorkControls = {
-    IDC_START,       IDC_EXIT,         IDC_DISPLAY_ADDRESSES, IDC_RUN_DIAGNOSTICS, IDC_START_BYTE1,
-    IDC_START_BYTE2, IDC_START_BYTE3,  IDC_START_BYTE4,       IDC_START_BYTE5,     IDC_START_BYTE6,
-    IDC_DEVICE_COUNT, IDC_OVERWRITE,   IDC_VERIFY_ADDRESS,    IDC_AUTO_DIAGNOSTICS};
-
-bool isStartBox(int id) { return id >= IDC_START_BYTE1 && id <= IDC_START_BYTE6; }
+// The controls of the busy state besides the start-address boxes (the disk and descriptor
+// buttons are not among them).
+constexpr std::array<int, 8> kWorkControls = {IDC_START,           IDC_EXIT,         IDC_DISPLAY_ADDRESSES,
+                                              IDC_RUN_DIAGNOSTICS, IDC_DEVICE_COUNT, IDC_OVERWRITE,
+                                              IDC_VERIFY_ADDRESS,  IDC_AUTO_DIAGNOSTICS};
 
 }  // namespace
 
@@ -94,6 +89,7 @@ void StationDialog::showDescriptors() {
 
 void StationDialog::enableWorkControls(bool on) {
     for (int id : kWorkControls) view().enable(id, on);
+    for (int id : kStartBoxes) view().enable(id, on);
 }
 
 void StationDialog::enterBusy() {
@@ -122,7 +118,7 @@ bool StationDialog::filterChar(int id, char ch) {
         return false;
     }
     // A second character fills the box: the focus moves on, the character stays here.
-    if (view().lineLength(id) == 1) view().focus(id == IDC_START_BYTE6 ? IDC_DEVICE_COUNT : id + 1);
+    if (view().lineLength(id) == 1) view().focus(id == kStartBoxes.back() ? IDC_DEVICE_COUNT : id + 1);
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "common/ui/strings.h"
 #include "resources/setupeditor_ids.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -24,7 +25,7 @@ constexpr std::array<int, 10> kSettingsControls = {
     IDC_REGISTER_TEST,  IDC_QUICK_LOOPBACK,    IDC_LONG_LOOPBACK,      IDC_EXTERNAL_LOOPBACK, IDC_PACKET_COUNT,
     IDC_PACKET_SIZE,    IDC_ENABLE_LOGGING,    IDC_OVERWRITE_ADDRESS,  IDC_LAUNCH_DIAGNOSTICS, IDC_VERIFY_ADDRESS};
 
-bool isAddressBox(int id) { return id >= IDC_ADDRESS_BYTE1 && id <= IDC_ADDRESS_BYTE6; }
+bool isAddressBox(int id) { return std::find(kAddressBoxes.begin(), kAddressBoxes.end(), id) != kAddressBoxes.end(); }
 
 }  // namespace
 
@@ -226,7 +227,7 @@ bool SettingsEditorDialog::filterChar(int id, char ch) {
     }
     addressTyped_ = true;
     // A second character fills the box: the focus moves on, the character stays here.
-    if (view().lineLength(id) == 1) view().focus(id == IDC_ADDRESS_BYTE6 ? IDC_CLEAR_ADDRESS : id + 1);
+    if (view().lineLength(id) == 1) view().focus(id == kAddressBoxes.back() ? IDC_CLEAR_ADDRESS : id + 1);
     return true;
 }
 

@@ -18,6 +18,12 @@
 #include "common/adapter/control_device.h"
 #include "common/adapter/ioctl_codes.h"
 #include "ethtester/run_ports.h"
+#include "ethtester/test_result.h"
+
+namespace lt::ethtester {
+// A result as a failed expectation shows it.
+inline void PrintTo(TestResult result, std::ostream* out) { *out << "result " << result.code(); }
+}  // namespace lt::ethtester
 
 namespace lt::test {
 

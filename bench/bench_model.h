@@ -110,11 +110,13 @@ std::string formatBench(const Bench& bench);
 bool parseBench(std::string_view text, Bench& bench, std::string& error);
 
 // One NAME=VALUE adapter or driver setting as benchctl takes it (and as the file
-// stores it). `fromFile` admits the keys only the file carries (replug counts and
+// stores it). Each setting's name, usage, reading and writing stand in one table row. `fromFile` admits the keys only the file carries (replug counts and
 // instances). False with a message for an unknown name or a bad value; the target is
 // then unchanged.
 bool applyAdapterSetting(SimAdapter& adapter, std::string_view assignment, bool fromFile, std::string& error);
 bool applyDriverSetting(DriverState& driver, std::string_view assignment, bool fromFile, std::string& error);
+// benchctl's usage lines for every adapter and driver setting it takes, from the same table.
+std::string settingsUsage();
 
 // A number in decimal or with a 0x prefix in hexadecimal, at most `max`.
 bool parseNumber(std::string_view text, uint64_t max, uint64_t& value);

@@ -7,7 +7,7 @@ namespace {
 
 bool parseRevisionOption(const std::vector<std::string>& args, std::size_t from, uint32_t& revision,
                          std::string& error) {
-    revision = kRevisionDescriptors;
+    revision = kRevisionWithDescriptors;
     for (std::size_t i = from; i < args.size(); ++i) {
         SimAdapter probe;
         if (args[i].rfind("revision=", 0) != 0) {
@@ -30,14 +30,8 @@ std::string benchctlUsage() {
            "       benchctl BENCH unplug K|all                      detach adapter K (later ones renumber) or all\n"
            "       benchctl BENCH set K|all NAME=VALUE ...          adapter properties and faults\n"
            "       benchctl BENCH driver NAME=VALUE ...             driver-wide properties and faults\n"
-           "       benchctl BENCH show                              one line per adapter\n"
-           "adapter settings: revision=0x200|0x100 usb=VVVV:PPPP mac=AA-BB-CC-DD-EE-FF external=0|1\n"
-           "  register=N:VALUE (register N from 1 reads VALUE; register=0 clears) phy=REG:VALUE (phy=0 clears)\n"
-           "    N and REG in decimal, VALUE in hexadecimal with or without 0x, as show prints it (15:ff, 1:7809)\n"
-           "  corrupt=FRAME sendfail=FRAME loopbackfail=0|1 readfail=0|1 badstring=0|1 badvendor=0|1\n"
-           "  rbrevision=0xNNN (0 clears)\n"
-           "driver settings: version=W0.W1 phymode=N revision=0xNNN (0: adapter 1's) absent=0|1\n"
-           "  programfail=0|1 openfail=K (0 clears) fail=NAME[:K] (NAME:0 clears one, fail=0 all)\n";
+           "       benchctl BENCH show                              one line per adapter\n" +
+           settingsUsage();
 }
 
 int runBenchctl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, LockTiming timing) {
@@ -56,7 +50,7 @@ int runBenchctl(const std::vector<std::string>& args, std::ostream& out, std::os
     // Everything the command changes is decided before anything is written.
     std::string error;
     uint64_t number = 0;
-    uint32_t revision = kRevisionDescriptors;
+    uint32_t revision = kRevisionWithDescriptors;
     if (command == "create" || command == "plug") {
         if (args.size() < 3 || !parseCount(args[2], kMaxAdapters, number))
             return usage(command + " needs a number of adapters from 0 to " + std::to_string(kMaxAdapters));

@@ -4,26 +4,22 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "common/adapter/hex_digits.h"
 #include "common/adapter/ioctl_codes.h"
 #include "common/eeprom/read_record.h"
 
 namespace lt::bench {
 namespace {
 
-constexpr std::string_view kHeader = "korusbmac-bench 1";
+using adapter::hexDigitValue;
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
+constexpr std::string_view kHeader = "korusbmac-bench 1";
 
 bool parseHex(std::string_view text, std::size_t maxDigits, uint64_t& value) {
     if (text.empty() || text.size() > maxDigits) return false;
     uint64_t v = 0;
     for (char c : text) {
-        const int d = hexDigit(c);
+        const int d = hexDigitValue(c);
         if (d < 0) return false;
         v = v * 16 + uint64_t(d);
     }
@@ -192,152 +188,273 @@ std::string showLine(const SimAdapter& a, std::size_t number) {
     return line;
 }
 
-bool applyAdapterSetting(SimAdapter& adapter, std::string_view assignment, bool fromFile, std::string& error) {
+namespace {
+
+// One NAME=VALUE assignment being applied to a copy of its target.
+struct Assignment {
+    std::string_view whole;  // "NAME=VALUE", for the messages
+    std::string_view value;
+    std::string& error;
+
+    bool bad(const char* expected) const { return badValue(whole, expected, error); }
+    bool flag(bool& target) const {
+        bool on = false;
+        if (!parseFlag(value, on)) return bad("0 or 1");
+        target = on;
+        return true;
+    }
+    bool number(uint32_t& target, const char* expected) const {
+        uint64_t n = 0;
+        if (!parseNumber(value, 0xFFFFFFFF, n)) return bad(expected);
+        target = uint32_t(n);
+        return true;
+    }
+};
+
+// What one setting adds to its line of the bench file: " NAME=VALUE", once or per entry.
+struct FileEntries {
+    std::string_view name;
+    std::string& line;
+
+    void put(const std::string& value) const { line.append(1, ' ').append(name).append(1, '=').append(value); }
+};
+
+// One NAME=VALUE setting: its name, how the usage shows it, how it is applied and how the
+// bench file keeps it. The tables below are the only place where the names are spelled:
+// parseBench, formatBench, benchctl and its usage all go through them.
+template <typename Target>
+struct Setting {
+    std::string_view name;
+    std::string_view form;         // VALUE as the usage shows it
+    std::string_view description;  // the usage's line for it
+    bool fileOnly;                 // kept by the file, never set by benchctl
+    bool (*apply)(Target&, const Assignment&);
+    void (*write)(const Target&, const FileEntries&);  // null: the file does not keep it
+};
+
+// The adapter line's settings, in the order the file writes them.
+constexpr Setting<SimAdapter> kAdapterSettings[] = {
+    {"revision", "0x200|0x100", "controller revision: 0x100 takes the address only", false,
+     [](SimAdapter& a, const Assignment& v) {
+         uint64_t n = 0;
+         if (!parseNumber(v.value, 0xFFFFFFFF, n) || (n != kRevisionWithDescriptors && n != kRevisionAddressOnly))
+             return v.bad("0x200 or 0x100");
+         a.revision = uint32_t(n);
+         return true;
+     },
+     [](const SimAdapter& a, const FileEntries& e) { e.put(hexText(a.revision, "0x%llx")); }},
+    {"usb", "VVVV:PPPP", "the USB identity it enumerates with, in hexadecimal", false,
+     [](SimAdapter& a, const Assignment& v) {
+         uint64_t n = 0, m = 0;
+         const auto colon = v.value.find(':');
+         if (colon == std::string_view::npos || !parseHex(v.value.substr(0, colon), 4, n) ||
+             !parseHex(v.value.substr(colon + 1), 4, m))
+             return v.bad("VVVV:PPPP in hexadecimal");
+         a.usbVid = uint16_t(n);
+         a.usbPid = uint16_t(m);
+         return true;
+     },
+     [](const SimAdapter& a, const FileEntries& e) {
+         e.put(hexText(a.usbVid, "%04llx") + ":" + hexText(a.usbPid, "%04llx"));
+     }},
+    {"mac", "AA-BB-CC-DD-EE-FF", "the address in its EEPROM (revision 0x200: the serial number too)", false,
+     [](SimAdapter& a, const Assignment& v) {
+         MacAddress address{};
+         if (!parseMacAddress(v.value, address)) return v.bad("AA-BB-CC-DD-EE-FF");
+         writeAddressWords(a.eeprom, address);
+         if (a.revision == kRevisionWithDescriptors) writeSerialWords(a.eeprom, address);
+         return true;
+     },
+     nullptr},  // the file keeps the EEPROM words themselves
+    {"external", "0|1", "external loopback plug fitted", false,
+     [](SimAdapter& a, const Assignment& v) { return v.flag(a.externalPlug); },
+     [](const SimAdapter& a, const FileEntries& e) { e.put(std::to_string(int(a.externalPlug))); }},
+    {"corrupt", "FRAME", "this frame of each series comes back with one byte changed (0 clears)", false,
+     [](SimAdapter& a, const Assignment& v) { return v.number(a.corruptFrame, "a number, 0 to clear"); },
+     [](const SimAdapter& a, const FileEntries& e) { e.put(std::to_string(a.corruptFrame)); }},
+    {"sendfail", "FRAME", "this frame of each series fails (0 clears)", false,
+     [](SimAdapter& a, const Assignment& v) { return v.number(a.sendFailFrame, "a number, 0 to clear"); },
+     [](const SimAdapter& a, const FileEntries& e) { e.put(std::to_string(a.sendFailFrame)); }},
+    {"loopbackfail", "0|1", "IOCTL_SET_LOOPBACK_MODE fails", false,
+     [](SimAdapter& a, const Assignment& v) { return v.flag(a.loopbackFail); },
+     [](const SimAdapter& a, const FileEntries& e) { e.put(std::to_string(int(a.loopbackFail))); }},
+    {"readfail", "0|1", "IOCTL_READ_EEPROM fails", false,
+     [](SimAdapter& a, const Assignment& v) { return v.flag(a.readFail); },
+     [](const SimAdapter& a, const FileEntries& e) { e.put(std::to_string(int(a.readFail))); }},
+    {"badstring", "0|1", "programming writes a product string that differs", false,
+     [](SimAdapter& a, const Assignment& v) { return v.flag(a.badString); },
+     [](const SimAdapter& a, const FileEntries& e) { e.put(std::to_string(int(a.badString))); }},
+    {"badvendor", "0|1", "programming writes a wrong vendor part into the address", false,
+     [](SimAdapter& a, const Assignment& v) { return v.flag(a.badVendor); },
+     [](const SimAdapter& a, const FileEntries& e) { e.put(std::to_string(int(a.badVendor))); }},
+    {"rbrevision", "0xNNN", "revision code of the read-back record (0 clears: the adapter's own)", false,
+     [](SimAdapter& a, const Assignment& v) { return v.number(a.readBackRevision, "a number, 0 to clear"); },
+     [](const SimAdapter& a, const FileEntries& e) { e.put(hexText(a.readBackRevision, "0x%llx")); }},
+    {"register", "N:VALUE", "register N (1 to 256) reads VALUE (hexadecimal as show prints it: 15:ff); 0 clears", false,
+     [](SimAdapter& a, const Assignment& v) {
+         if (v.value == "0") {
+             a.registerFaults.clear();
+             return true;
+         }
+         uint64_t n = 0, m = 0;
+         if (!parseRegisterPair(v.value, kControllerRegisters, 0xFF, n, m) || n == 0)
+             return v.bad("N:VALUE with N from 1 to 256 and VALUE a byte in hexadecimal, or 0 to clear");
+         std::erase_if(a.registerFaults, [&](const RegisterFault& f) { return f.number == n; });
+         a.registerFaults.push_back({uint16_t(n), uint8_t(m)});
+         return true;
+     },
+     [](const SimAdapter& a, const FileEntries& e) {
+         for (const auto& f : a.registerFaults) e.put(std::to_string(f.number) + ":" + hexText(f.value, "0x%02llx"));
+     }},
+    {"phy", "REG:VALUE", "PHY register REG (0 to 31) reads VALUE (hexadecimal: 1:7809); 0 clears", false,
+     [](SimAdapter& a, const Assignment& v) {
+         if (v.value == "0") {
+             a.phyFaults.clear();
+             return true;
+         }
+         uint64_t n = 0, m = 0;
+         if (!parseRegisterPair(v.value, kPhyRegisters - 1, 0xFFFF, n, m))
+             return v.bad("REG:VALUE with REG from 0 to 31 and VALUE 16 bits in hexadecimal, or 0 to clear");
+         std::erase_if(a.phyFaults, [&](const PhyFault& f) { return f.reg == n; });
+         a.phyFaults.push_back({uint8_t(n), uint16_t(m)});
+         return true;
+     },
+     [](const SimAdapter& a, const FileEntries& e) {
+         for (const auto& f : a.phyFaults) e.put(std::to_string(f.reg) + ":" + hexText(f.value, "0x%04llx"));
+     }},
+    {"replug", "INSTANCE|-", "device instance when it re-enumerated at the last programming", true,
+     [](SimAdapter& a, const Assignment& v) {
+         a.replugInstance = v.value == "-" ? std::string() : std::string(v.value);
+         return true;
+     },
+     [](const SimAdapter& a, const FileEntries& e) { e.put(a.replugInstance.empty() ? "-" : a.replugInstance); }},
+};
+
+// The driver line's settings, in the order the file writes them.
+constexpr Setting<DriverState> kDriverSettings[] = {
+    {"version", "W0.W1", "the two words IOCTL_GET_DRIVER_VERSION answers", false,
+     [](DriverState& d, const Assignment& v) {
+         uint64_t n = 0, m = 0;
+         const auto dot = v.value.find('.');
+         if (dot == std::string_view::npos || !parseNumber(v.value.substr(0, dot), 0xFFFF, n) ||
+             !parseNumber(v.value.substr(dot + 1), 0xFFFF, m))
+             return v.bad("W0.W1");
+         d.versionWord0 = uint16_t(n);
+         d.versionWord1 = uint16_t(m);
+         return true;
+     },
+     [](const DriverState& d, const FileEntries& e) {
+         e.put(std::to_string(d.versionWord0) + "." + std::to_string(d.versionWord1));
+     }},
+    {"phymode", "N", "IOCTL_GET_PHY_MODE's answer (0: every adapter in auto-negotiation)", false,
+     [](DriverState& d, const Assignment& v) { return v.number(d.phyMode, "a number"); },
+     [](const DriverState& d, const FileEntries& e) { e.put(std::to_string(d.phyMode)); }},
+    {"revision", "0xNNN", "IOCTL_GET_CHIP_REVISION's answer (0: adapter 1's revision)", false,
+     [](DriverState& d, const Assignment& v) { return v.number(d.revision, "a number"); },
+     [](const DriverState& d, const FileEntries& e) { e.put(hexText(d.revision, "0x%llx")); }},
+    {"absent", "0|1", "no driver: every open fails", false,
+     [](DriverState& d, const Assignment& v) { return v.flag(d.absent); },
+     [](const DriverState& d, const FileEntries& e) { e.put(std::to_string(int(d.absent))); }},
+    {"programfail", "0|1", "IOCTL_PROGRAM_EEPROM fails with a system error", false,
+     [](DriverState& d, const Assignment& v) { return v.flag(d.programFail); },
+     [](const DriverState& d, const FileEntries& e) { e.put(std::to_string(int(d.programFail))); }},
+    {"openfail", "K", "the K-th open from now on fails (0 clears)", false,
+     [](DriverState& d, const Assignment& v) { return v.number(d.openFail, "a number"); },
+     [](const DriverState& d, const FileEntries& e) { e.put(std::to_string(d.openFail)); }},
+    {"replugcount", "N", "adapters re-enumerated at the last programming request", true,
+     [](DriverState& d, const Assignment& v) { return v.number(d.replugCount, "a number"); },
+     [](const DriverState& d, const FileEntries& e) { e.put(std::to_string(d.replugCount)); }},
+    {"enumerations", "N", "device instances handed out so far", true,
+     [](DriverState& d, const Assignment& v) { return v.number(d.enumerations, "a number"); },
+     [](const DriverState& d, const FileEntries& e) { e.put(std::to_string(d.enumerations)); }},
+    {"fail", "NAME[:K]", "request NAME fails: every one, or the K-th from now on (NAME:0 clears it, fail=0 all)", false,
+     [](DriverState& d, const Assignment& v) {
+         if (v.value == "0") {
+             d.requestFaults.clear();
+             return true;
+         }
+         const auto colon = v.value.find(':');
+         const auto requestName = v.value.substr(0, colon);
+         const uint32_t code = adapter::ioctlByName(requestName);
+         if (code == 0) {
+             v.error = "unknown request \"" + std::string(requestName) + "\" in \"" + std::string(v.whole) + "\"";
+             return false;
+         }
+         uint64_t n = 0;
+         if (colon != std::string_view::npos && !parseNumber(v.value.substr(colon + 1), 0xFFFFFFFF, n))
+             return v.bad("NAME or NAME:K");
+         std::erase_if(d.requestFaults, [&](const RequestFault& f) { return f.code == code; });
+         // NAME:0 clears that request's fault; NAME alone fails every one.
+         if (colon == std::string_view::npos || n != 0) d.requestFaults.push_back({code, uint32_t(n)});
+         return true;
+     },
+     [](const DriverState& d, const FileEntries& e) {
+         for (const auto& f : d.requestFaults) {
+             std::string value(adapter::ioctlName(f.code));
+             if (f.countdown != 0) value += ":" + std::to_string(f.countdown);
+             e.put(value);
+         }
+     }},
+};
+
+template <typename Target, std::size_t N>
+bool applySetting(const Setting<Target> (&table)[N], const char* what, Target& target, std::string_view assignment,
+                  bool fromFile, std::string& error) {
     std::string_view name, value;
     if (!splitAssignment(assignment, name, value, error)) return false;
-    SimAdapter a = adapter;
-    uint64_t n = 0, m = 0;
-    if (name == "revision") {
-        if (!parseNumber(value, 0xFFFFFFFF, n) || (n != kRevisionDescriptors && n != kRevisionAddressOnly))
-            return badValue(assignment, "0x200 or 0x100", error);
-        a.revision = uint32_t(n);
-    } else if (name == "usb") {
-        const auto colon = value.find(':');
-        if (colon == std::string_view::npos || !parseHex(value.substr(0, colon), 4, n) ||
-            !parseHex(value.substr(colon + 1), 4, m))
-            return badValue(assignment, "VVVV:PPPP in hexadecimal", error);
-        a.usbVid = uint16_t(n);
-        a.usbPid = uint16_t(m);
-    } else if (name == "external" || name == "loopbackfail" || name == "readfail" || name == "badstring" ||
-               name == "badvendor") {
-        bool flag = false;
-        if (!parseFlag(value, flag)) return badValue(assignment, "0 or 1", error);
-        (name == "external"       ? a.externalPlug
-         : name == "loopbackfail" ? a.loopbackFail
-         : name == "readfail"     ? a.readFail
-         : name == "badstring"    ? a.badString
-                                  : a.badVendor) = flag;
-    } else if (name == "corrupt" || name == "sendfail" || name == "rbrevision") {
-        if (!parseNumber(value, 0xFFFFFFFF, n)) return badValue(assignment, "a number, 0 to clear", error);
-        (name == "corrupt" ? a.corruptFrame : name == "sendfail" ? a.sendFailFrame : a.readBackRevision) = uint32_t(n);
-    } else if (name == "register") {
-        if (value == "0") {
-            a.registerFaults.clear();
-        } else {
-            if (!parseRegisterPair(value, kControllerRegisters, 0xFF, n, m) || n == 0)
-                return badValue(assignment,
-                                "N:VALUE with N from 1 to 256 and VALUE a byte in hexadecimal, or 0 to clear", error);
-            std::erase_if(a.registerFaults, [&](const RegisterFault& f) { return f.number == n; });
-            a.registerFaults.push_back({uint16_t(n), uint8_t(m)});
-        }
-    } else if (name == "phy") {
-        if (value == "0") {
-            a.phyFaults.clear();
-        } else {
-            if (!parseRegisterPair(value, kPhyRegisters - 1, 0xFFFF, n, m))
-                return badValue(assignment,
-                                "REG:VALUE with REG from 0 to 31 and VALUE 16 bits in hexadecimal, or 0 to clear",
-                                error);
-            std::erase_if(a.phyFaults, [&](const PhyFault& f) { return f.reg == n; });
-            a.phyFaults.push_back({uint8_t(n), uint16_t(m)});
-        }
-    } else if (name == "mac") {
-        MacAddress address{};
-        if (!parseMacAddress(value, address)) return badValue(assignment, "AA-BB-CC-DD-EE-FF", error);
-        writeAddressWords(a.eeprom, address);
-        if (a.revision == kRevisionDescriptors) writeSerialWords(a.eeprom, address);
-    } else if (fromFile && name == "replug") {
-        a.replugInstance = value == "-" ? std::string() : std::string(value);
-    } else {
-        error = "unknown adapter setting \"" + std::string(name) + "\"";
-        return false;
+    for (const Setting<Target>& setting : table) {
+        if (setting.name != name || (setting.fileOnly && !fromFile)) continue;
+        Target changed = target;
+        if (!setting.apply(changed, Assignment{assignment, value, error})) return false;
+        target = std::move(changed);
+        return true;
     }
-    adapter = std::move(a);
-    return true;
+    error = std::string("unknown ") + what + " setting \"" + std::string(name) + "\"";
+    return false;
+}
+
+template <typename Target, std::size_t N>
+void writeSettings(const Setting<Target> (&table)[N], const Target& target, std::string& line) {
+    for (const Setting<Target>& setting : table)
+        if (setting.write) setting.write(target, FileEntries{setting.name, line});
+}
+
+template <typename Target, std::size_t N>
+void describeSettings(const Setting<Target> (&table)[N], std::string& text) {
+    for (const Setting<Target>& setting : table) {
+        if (setting.fileOnly) continue;
+        std::string entry = "  " + std::string(setting.name) + "=" + std::string(setting.form);
+        entry.resize(std::max<std::size_t>(entry.size() + 1, 26), ' ');
+        text += entry + std::string(setting.description) + "\n";
+    }
+}
+
+}  // namespace
+
+bool applyAdapterSetting(SimAdapter& adapter, std::string_view assignment, bool fromFile, std::string& error) {
+    return applySetting(kAdapterSettings, "adapter", adapter, assignment, fromFile, error);
 }
 
 bool applyDriverSetting(DriverState& driver, std::string_view assignment, bool fromFile, std::string& error) {
-    std::string_view name, value;
-    if (!splitAssignment(assignment, name, value, error)) return false;
-    DriverState d = driver;
-    uint64_t n = 0, m = 0;
-    if (name == "version") {
-        const auto dot = value.find('.');
-        if (dot == std::string_view::npos || !parseNumber(value.substr(0, dot), 0xFFFF, n) ||
-            !parseNumber(value.substr(dot + 1), 0xFFFF, m))
-            return badValue(assignment, "W0.W1", error);
-        d.versionWord0 = uint16_t(n);
-        d.versionWord1 = uint16_t(m);
-    } else if (name == "phymode" || name == "revision" || name == "openfail" ||
-               (fromFile && (name == "replugcount" || name == "enumerations"))) {
-        if (!parseNumber(value, 0xFFFFFFFF, n)) return badValue(assignment, "a number", error);
-        (name == "phymode"       ? d.phyMode
-         : name == "revision"    ? d.revision
-         : name == "openfail"    ? d.openFail
-         : name == "replugcount" ? d.replugCount
-                                 : d.enumerations) = uint32_t(n);
-    } else if (name == "absent" || name == "programfail") {
-        bool flag = false;
-        if (!parseFlag(value, flag)) return badValue(assignment, "0 or 1", error);
-        (name == "absent" ? d.absent : d.programFail) = flag;
-    } else if (name == "fail") {
-        if (value == "0") {
-            d.requestFaults.clear();
-        } else {
-            const auto colon = value.find(':');
-            const auto requestName = value.substr(0, colon);
-            const uint32_t code = adapter::ioctlByName(requestName);
-            if (code == 0) {
-                error = "unknown request \"" + std::string(requestName) + "\" in \"" + std::string(assignment) + "\"";
-                return false;
-            }
-            n = 0;
-            if (colon != std::string_view::npos && !parseNumber(value.substr(colon + 1), 0xFFFFFFFF, n))
-                return badValue(assignment, "NAME or NAME:K", error);
-            std::erase_if(d.requestFaults, [&](const RequestFault& f) { return f.code == code; });
-            // NAME:0 clears that request's fault; NAME alone fails every one.
-            if (colon == std::string_view::npos || n != 0) d.requestFaults.push_back({code, uint32_t(n)});
-        }
-    } else {
-        error = "unknown driver setting \"" + std::string(name) + "\"";
-        return false;
-    }
-    driver = std::move(d);
-    return true;
+    return applySetting(kDriverSettings, "driver", driver, assignment, fromFile, error);
+}
+
+std::string settingsUsage() {
+    std::string text = "adapter settings (set):\n";
+    describeSettings(kAdapterSettings, text);
+    text += "driver settings (driver):\n";
+    describeSettings(kDriverSettings, text);
+    return text;
 }
 
 std::string formatBench(const Bench& bench) {
-    const DriverState& d = bench.driver;
     std::string text(kHeader);
-    text += "\ndriver version=" + std::to_string(d.versionWord0) + "." + std::to_string(d.versionWord1);
-    text += " phymode=" + std::to_string(d.phyMode);
-    text += " revision=" + hexText(d.revision, "0x%llx");
-    text += " absent=" + std::to_string(int(d.absent));
-    text += " programfail=" + std::to_string(int(d.programFail));
-    text += " openfail=" + std::to_string(d.openFail);
-    text += " replugcount=" + std::to_string(d.replugCount);
-    text += " enumerations=" + std::to_string(d.enumerations);
-    for (const auto& f : d.requestFaults) {
-        text += " fail=" + std::string(adapter::ioctlName(f.code));
-        if (f.countdown != 0) text += ":" + std::to_string(f.countdown);
-    }
+    text += "\ndriver";
+    writeSettings(kDriverSettings, bench.driver, text);
     text += "\n";
     for (const SimAdapter& a : bench.adapters) {
-        text += "adapter revision=" + hexText(a.revision, "0x%llx");
-        text += " usb=" + hexText(a.usbVid, "%04llx") + ":" + hexText(a.usbPid, "%04llx");
-        text += " external=" + std::to_string(int(a.externalPlug));
-        text += " corrupt=" + std::to_string(a.corruptFrame);
-        text += " sendfail=" + std::to_string(a.sendFailFrame);
-        text += " loopbackfail=" + std::to_string(int(a.loopbackFail));
-        text += " readfail=" + std::to_string(int(a.readFail));
-        text += " badstring=" + std::to_string(int(a.badString));
-        text += " badvendor=" + std::to_string(int(a.badVendor));
-        text += " rbrevision=" + hexText(a.readBackRevision, "0x%llx");
-        for (const auto& f : a.registerFaults)
-            text += " register=" + std::to_string(f.number) + ":" + hexText(f.value, "0x%02llx");
-        for (const auto& f : a.phyFaults)
-            text += " phy=" + std::to_string(f.reg) + ":" + hexText(f.value, "0x%04llx");
-        text += " replug=" + (a.replugInstance.empty() ? std::string("-") : a.replugInstance);
+        text += "adapter";
+        writeSettings(kAdapterSettings, a, text);
         text += "\neeprom";
         for (uint16_t w : a.eeprom) text.append(1, ' ').append(hexText(w, "%04llx"));
         text += "\n";

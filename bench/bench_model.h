@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/adapter/driver_contract.h"
 #include "common/adapter/mac_address.h"
 #include "common/adapter/requests.h"
 #include "common/eeprom/eeprom_image.h"
@@ -21,8 +22,8 @@ namespace lt::bench {
 
 using adapter::MacAddress;
 
-constexpr uint32_t kRevisionDescriptors = 0x200;
-constexpr uint32_t kRevisionAddressOnly = 0x100;
+using adapter::kRevisionAddressOnly;
+using adapter::kRevisionWithDescriptors;
 constexpr uint16_t kFreshUsbVid = 0x8207;
 constexpr uint16_t kFreshUsbPid = 0x6514;
 constexpr std::size_t kMaxAdapters = adapter::kMaxDevices;  // the most the requests' device numbers address
@@ -44,7 +45,7 @@ struct PhyFault {
 };
 
 struct SimAdapter {
-    uint32_t revision = kRevisionDescriptors;
+    uint32_t revision = kRevisionWithDescriptors;
     uint16_t usbVid = kFreshUsbVid;  // the identity it enumerates with
     uint16_t usbPid = kFreshUsbPid;
     EepromWords eeprom = erased();
@@ -74,8 +75,8 @@ struct RequestFault {
 };
 
 struct DriverState {
-    uint16_t versionWord0 = 0;
-    uint16_t versionWord1 = 14;
+    uint16_t versionWord0 = adapter::kDriverVersionWord0;  // the supported version unless a test sets another
+    uint16_t versionWord1 = adapter::kDriverVersionWord1;
     uint32_t phyMode = 0;
     uint32_t revision = 0;           // IOCTL_GET_CHIP_REVISION answer; 0: adapter 1's revision
     bool absent = false;             // no driver: every open fails
@@ -91,7 +92,7 @@ struct Bench {
     std::vector<SimAdapter> adapters;  // adapter k is adapters[k - 1]
 };
 
-SimAdapter freshAdapter(uint32_t revision = kRevisionDescriptors);
+SimAdapter freshAdapter(uint32_t revision = kRevisionWithDescriptors);
 
 // The address in EEPROM words 1-3, and the serial number bytes as stored in words 0x32-0x34.
 MacAddress adapterAddress(const SimAdapter& adapter);
@@ -109,11 +110,13 @@ std::string formatBench(const Bench& bench);
 bool parseBench(std::string_view text, Bench& bench, std::string& error);
 
 // One NAME=VALUE adapter or driver setting as benchctl takes it (and as the file
-// stores it). `fromFile` admits the keys only the file carries (replug counts and
+// stores it). Each setting's name, usage, reading and writing stand in one table row. `fromFile` admits the keys only the file carries (replug counts and
 // instances). False with a message for an unknown name or a bad value; the target is
 // then unchanged.
 bool applyAdapterSetting(SimAdapter& adapter, std::string_view assignment, bool fromFile, std::string& error);
 bool applyDriverSetting(DriverState& driver, std::string_view assignment, bool fromFile, std::string& error);
+// benchctl's usage lines for every adapter and driver setting it takes, from the same table.
+std::string settingsUsage();
 
 // A number in decimal or with a 0x prefix in hexadecimal, at most `max`.
 bool parseNumber(std::string_view text, uint64_t max, uint64_t& value);

@@ -12,6 +12,7 @@
 
 #include "bench/bench_control.h"
 #include "bench/bench_device.h"
+#include "common/adapter/driver_contract.h"
 #include "common/adapter/requests.h"
 #include "common/eeprom/eeprom_image.h"
 
@@ -53,5 +54,5 @@ int main(int argc, char** argv) {
               << reply.count << " adapters, last address " << adapter::formatLower(reply.lastAddress) << "\n";
 
     if (bench::runBenchctl({path, "show"}, std::cout, std::cerr) != 0) return 1;
-    return reply.status == 1 || reply.status == 3 ? 0 : 1;
+    return reply.status == adapter::kStatusVerifyDescriptors || reply.status == adapter::kStatusProgrammed ? 0 : 1;
 }

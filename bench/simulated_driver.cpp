@@ -7,6 +7,7 @@
 
 #include "bench/bench_errors.h"
 #include "common/adapter/byte_order.h"
+#include "common/adapter/driver_contract.h"
 #include "common/adapter/ioctl_codes.h"
 #include "common/adapter/requests.h"
 #include "common/eeprom/read_record.h"
@@ -240,7 +241,7 @@ bool SimulatedDriver::readEeprom(const Bench& bench, std::span<const uint8_t> in
     eeprom::ReadRecordFields f;
     f.revision = a.readBackRevision != 0 ? a.readBackRevision : a.revision;
     f.macAddress = adapterAddress(a);
-    if (a.revision == kRevisionDescriptors) {
+    if (a.revision == kRevisionWithDescriptors) {
         const auto& w = a.eeprom;
         f.vendorId = w[eeprom::kVendorIdWord];
         f.productId = w[eeprom::kProductIdWord];
@@ -259,7 +260,7 @@ bool SimulatedDriver::readEeprom(const Bench& bench, std::span<const uint8_t> in
 
 void SimulatedDriver::programAdapter(Bench& bench, SimAdapter& a, std::span<const uint8_t, eeprom::kImageSize> image,
                                      const MacAddress& address) {
-    if (a.revision == kRevisionDescriptors) {
+    if (a.revision == kRevisionWithDescriptors) {
         // The whole image, with this adapter's own address in both copies.
         std::array<uint8_t, eeprom::kImageSize> own;
         std::copy(image.begin(), image.end(), own.begin());
@@ -278,7 +279,7 @@ void SimulatedDriver::programAdapter(Bench& bench, SimAdapter& a, std::span<cons
 
     // A new VID/PID makes the adapter come back under the new identity.
     const uint16_t vid = a.eeprom[eeprom::kVendorIdWord], pid = a.eeprom[eeprom::kProductIdWord];
-    if (a.revision == kRevisionDescriptors && (vid != a.usbVid || pid != a.usbPid)) {
+    if (a.revision == kRevisionWithDescriptors && (vid != a.usbVid || pid != a.usbPid)) {
         a.usbVid = vid;
         a.usbPid = pid;
         a.replugInstance = instanceName(address, ++bench.driver.enumerations);
@@ -308,16 +309,16 @@ bool SimulatedDriver::programEeprom(Bench& bench, std::span<const uint8_t> input
     const bool groupAddress = (start[0] & 0x01) != 0;
     const bool pastSerialPart = uint64_t(serialPart(start)) + declared - 1 > 0xFFFFFF;
     if (declared == 0 || groupAddress || pastSerialPart) {
-        out.status = 5;
+        out.status = kStatusInvalidRange;
     } else if (int64_t(attached) > int64_t(declared) - int64_t(previousCount)) {
-        out.status = 4;  // more adapters than the range has left
+        out.status = kStatusCountMismatch;  // more adapters than the range has left
         out.count = attached;
     } else {
         bool conflict = false;
         for (const SimAdapter& a : bench.adapters) conflict = conflict || insideRange(adapterAddress(a), start, declared);
         out.count = attached;
         if (conflict && request->overwrite == 0) {
-            out.status = 2;
+            out.status = kStatusConflict;
         } else {
             bool anyDescriptors = false;
             for (uint32_t k = 1; k <= attached; ++k) {
@@ -325,10 +326,10 @@ bool SimulatedDriver::programEeprom(Bench& bench, std::span<const uint8_t> input
                                                               : stepAddress(request->previousAddress, k);
                 SimAdapter& a = bench.adapters[k - 1];
                 programAdapter(bench, a, request->image, address);
-                anyDescriptors = anyDescriptors || a.revision == kRevisionDescriptors;
+                anyDescriptors = anyDescriptors || a.revision == kRevisionWithDescriptors;
                 out.lastAddress = address;
             }
-            out.status = conflict ? 2 : anyDescriptors ? 1 : 3;
+            out.status = conflict ? kStatusConflict : anyDescriptors ? kStatusVerifyDescriptors : kStatusProgrammed;
         }
     }
     const auto bytes = encode(out);

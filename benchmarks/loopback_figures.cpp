@@ -40,7 +40,7 @@ LoopbackFigure measureLoopback(const std::string& directory, uint32_t adapters, 
 
     LoopbackFigure f{frameSize, frames, adapters, 0, 0};
     const auto begin = std::chrono::steady_clock::now();
-    f.result = run.runTests(s);
+    f.result = run.runTests(s).code();
     f.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
     return f;
 }

@@ -3,9 +3,11 @@
 
 #include <cstdio>
 
+#include "common/adapter/driver_contract.h"
 #include "common/adapter/requests.h"
 #include "common/ui/data_exchange.h"
 #include "ethtester/diagnostics_run.h"
+#include "common/ui/strings.h"
 #include "ethtester/eeprom_details_dialog.h"
 #include "resources/ethtester_ids.h"
 
@@ -20,6 +22,13 @@ constexpr int32_t kMaxPacketSize = 1514;
 
 constexpr int kTestBoxes[] = {IDC_REGISTER_TEST, IDC_QUICK_LOOPBACK, IDC_LONG_LOOPBACK, IDC_EXTERNAL_LOOPBACK};
 
+// The settings of EthernetDiagnostic.ini that the tester shows, each bound to its control
+// (the tester's column of the table; kNoControl for the station's options).
+#define LT_TESTER_CONTROL(member, kind, key, editorControl, testerControl) \
+    settings::DiagnosticControl{LT_DIAGNOSTIC_FIELD(member, key), testerControl},
+constexpr settings::DiagnosticControl kSettingsControls[] = {LT_DIAGNOSTIC_SETTINGS(LT_TESTER_CONTROL)};
+#undef LT_TESTER_CONTROL
+
 using settings::Reader;
 namespace keys = settings::keys;
 
@@ -31,7 +40,7 @@ DiagnosticsDialog::DiagnosticsDialog(DiagnosticsPorts ports) : ports_(ports), lo
 
 std::string DiagnosticsDialog::trainingMark() const {
     if (!ports_.training.active) return {};
-    return adapter::trainingMarkText(ports_.strings.text(IDS_TRAINING_MARK), ports_.training);
+    return ui::fillIn(ports_.strings.text(IDS_TRAINING_MARK), {ports_.training.benchFile});
 }
 
 // The log is closed when the dialog goes, also after a Start that ended early.
@@ -43,17 +52,18 @@ void DiagnosticsDialog::onInit() {
     if (!ports_.system.isRecommendedSystem())
         view().messageBox(ports_.strings.text(IDS_RECOMMENDED_SYSTEM), ui::Icon::Information, ui::Buttons::Ok);
 
+    // Without long or external loopback the store gives "1" for both packet values, and
+    // their boxes are disabled.
     const settings::DiagnosticSettings s = ports_.settings.loadDiagnosticSettings(Reader::EthTester);
-    view().setChecked(IDC_REGISTER_TEST, s.registerTest != 0);
-    view().setChecked(IDC_QUICK_LOOPBACK, s.quickLoopback != 0);
-    view().setChecked(IDC_LONG_LOOPBACK, s.longLoopback != 0);
-    view().setChecked(IDC_EXTERNAL_LOOPBACK, s.externalLoopback != 0);
-    // Without long or external loopback the store gives "1" for both packet values.
-    view().setText(IDC_PACKET_COUNT, s.packetCount);
-    view().setText(IDC_PACKET_SIZE, s.packetSize);
-    view().enable(IDC_PACKET_COUNT, s.packetsUsed());
-    view().enable(IDC_PACKET_SIZE, s.packetsUsed());
-    view().setChecked(IDC_ENABLE_LOGGING, s.logging != 0);
+    for (const auto& [field, id] : kSettingsControls) {
+        if (id == settings::kNoControl) continue;
+        if (field.flag) {
+            view().setChecked(id, s.*field.flag != 0);
+        } else {
+            view().setText(id, s.*field.text);
+            view().enable(id, s.packetsUsed());
+        }
+    }
 
     if (ports_.settings.readNumber(keys::DiagnosticsMode, Reader::EthTester) != 0) {
         autoMode_ = true;
@@ -166,7 +176,7 @@ bool DiagnosticsDialog::driverCheck() {
         reportError(IDS_ERR_DRIVER_VERSION, error, IDS_API_DEVICEIOCONTROL, logging);
         return false;
     }
-    if (word0 != 0 || word1 != 14) {
+    if (!adapter::isSupportedDriverVersion(word0, word1)) {
         reportError(IDS_ERR_DRIVER_VERSION, 0, 0, logging);
         return false;
     }

@@ -5,22 +5,38 @@
 
 namespace lt::ethtester {
 
-// 0 passed, 10 stopped, any other value failed.
-using TestResult = int;
+// The result of a test, a worker or a whole run: 0 passed, 10 stopped, any other value
+// failed. A type of its own, so that no other number (a count, an error code, a string ID)
+// can be handed on as a result: results are the named ones below, or a code turned into
+// one on purpose with TestResult{code}.
+class TestResult {
+public:
+    constexpr explicit TestResult(int code) : code_(code) {}
 
-constexpr TestResult kPassed = 0;
-constexpr TestResult kNoControlDevice = 1;      // job launcher: the control device could not be opened
-constexpr TestResult kDeviceCountFailed = 2;    // IOCTL_GET_DEVICE_COUNT failed
-constexpr TestResult kNoAdapter = 3;            // no adapter attached
-constexpr TestResult kRegisterWriteFailed = 4;
-constexpr TestResult kRegisterReadFailed = 5;
-constexpr TestResult kRegisterWrongValue = 6;
-constexpr TestResult kStopped = 10;             // stopped by Exit
-constexpr TestResult kLoopbackMismatch = 11;
-constexpr TestResult kSendReceiveFailed = 12;
-constexpr TestResult kLoopbackModeFailed = 13;
-constexpr TestResult kThreadStartFailed = 14;
-constexpr TestResult kNotAutoNegotiation = 15;
+    constexpr int code() const { return code_; }
+    constexpr bool passed() const { return code_ == 0; }
+    constexpr bool stopped() const { return code_ == 10; }
+    constexpr bool failed() const { return !passed() && !stopped(); }
+
+    friend constexpr bool operator==(TestResult, TestResult) = default;
+
+private:
+    int code_;
+};
+
+inline constexpr TestResult kPassed{0};
+inline constexpr TestResult kNoControlDevice{1};    // job launcher: the control device could not be opened
+inline constexpr TestResult kDeviceCountFailed{2};  // IOCTL_GET_DEVICE_COUNT failed
+inline constexpr TestResult kNoAdapter{3};          // no adapter attached
+inline constexpr TestResult kRegisterWriteFailed{4};
+inline constexpr TestResult kRegisterReadFailed{5};
+inline constexpr TestResult kRegisterWrongValue{6};
+inline constexpr TestResult kStopped{10};           // stopped by Exit
+inline constexpr TestResult kLoopbackMismatch{11};
+inline constexpr TestResult kSendReceiveFailed{12};
+inline constexpr TestResult kLoopbackModeFailed{13};
+inline constexpr TestResult kThreadStartFailed{14};
+inline constexpr TestResult kNotAutoNegotiation{15};
 
 // What Start captured from the dialog; workers read it, nobody changes it during a run.
 struct TestSelection {

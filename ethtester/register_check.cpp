@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <initializer_list>
 
+#include "common/adapter/driver_contract.h"
 #include "common/adapter/requests.h"
 #include "resources/ethtester_ids.h"
 
@@ -14,7 +15,6 @@ namespace {
 
 using adapter::ControlHandle;
 
-constexpr uint32_t kRevisionWithDescriptors = 0x200;
 
 // Registers are numbered from 1 in the plan and the log; requests carry number - 1.
 TestResult checkRange(WorkerContext& c, ControlHandle& h, uint16_t device, uint8_t written, uint8_t expected,
@@ -56,7 +56,7 @@ TestResult runRegisterPlan(WorkerContext& c, ControlHandle& h, uint16_t device) 
     TestResult kept = checkRange(c, h, device, 0xFF, 0xFB, 15, 15);
 
     uint32_t revision = 0, error = 0;
-    if (reportIfFailed(c, adapter::getChipRevision(h, revision, error), error) && revision == kRevisionWithDescriptors)
+    if (reportIfFailed(c, adapter::getChipRevision(h, revision, error), error) && revision == adapter::kRevisionWithDescriptors)
         kept = checkRange(c, h, device, 0xFF, 0xFF, 22, 22);
     return kept;
 }

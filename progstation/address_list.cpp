@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/adapter/driver_contract.h"
 #include "common/adapter/requests.h"
 #include "resources/progstation_ids.h"
 
@@ -19,7 +20,7 @@ bool AddressListDialog::driverCheck() {
     auto handle = device_.open(error);
     if (!handle) return false;
     uint16_t word0 = 0, word1 = 0;
-    return adapter::getDriverVersion(*handle, word0, word1, error) && word0 == 0 && word1 == 14;
+    return adapter::getDriverVersion(*handle, word0, word1, error) && adapter::isSupportedDriverVersion(word0, word1);
 }
 
 void AddressListDialog::fillList() {

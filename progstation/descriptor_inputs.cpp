@@ -1,9 +1,11 @@
 // descriptor_inputs.cpp: loading and saving Customize.ini, and the "Rev C Inputs" dialog's fill, keystroke filter and OK checks.
 #include "progstation/descriptor_inputs.h"
 
+#include "common/adapter/hex_digits.h"
 #include "common/settings/settings_keys.h"
 #include "common/settings/settings_store.h"
 #include "common/ui/data_exchange.h"
+#include "common/ui/strings.h"
 #include "resources/progstation_ids.h"
 
 namespace lt::progstation {
@@ -15,8 +17,6 @@ const std::array<const settings::SettingKey*, kDescriptorFields> kKeys = {
     &keys::ManufacturerId, &keys::ProductId, &keys::Vid, &keys::Pid, &keys::LanguageId};
 
 std::string_view defaultValue(std::size_t field) { return kKeys[field]->use(settings::Reader::ProgStation).text; }
-
-bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
 bool isControl(char ch) {
     const auto c = static_cast<unsigned char>(ch);
@@ -59,11 +59,8 @@ std::optional<std::size_t> stringNotCarriable(const eeprom::DescriptorSettings& 
 }
 
 void refuseNotCarriable(ui::DialogView& view, const ui::Strings& strings, std::size_t field) {
-    const std::string pattern = strings.text(IDS_DESCRIPTOR_NOT_ASCII);
-    std::string text = pattern;
-    if (const auto at = pattern.find("%s"); at != std::string::npos)
-        text = pattern.substr(0, at) + std::string(descriptorFields()[field].name) + pattern.substr(at + 2);
-    view.messageBox(text, ui::Icon::Exclamation, ui::Buttons::Ok);
+    view.messageBox(ui::fillIn(strings.text(IDS_DESCRIPTOR_NOT_ASCII), {descriptorFields()[field].name}),
+                    ui::Icon::Exclamation, ui::Buttons::Ok);
     view.focus(descriptorFields()[field].boxId);
 }
 
@@ -142,7 +139,7 @@ void DescriptorInputsDialog::onInit() {
 
 bool DescriptorInputsDialog::filterChar(int id, char ch) {
     if (id != IDC_VID && id != IDC_PID && id != IDC_LANGUAGE_ID) return true;
-    if (isControl(ch) || isHexDigit(ch)) return true;
+    if (isControl(ch) || adapter::isHexDigit(ch)) return true;
     view().beep();
     return false;
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/adapter/driver_contract.h"
 #include "common/adapter/requests.h"
 #include "common/eeprom/read_record.h"
 #include "common/ui/data_exchange.h"
@@ -12,29 +13,10 @@
 #include "progstation/descriptor_inputs.h"
 #include "progstation/diagnostics_launch.h"
 #include "progstation/package_check.h"
+#include "progstation/station_boxes.h"
 #include "resources/progstation_ids.h"
 
 namespace lt::progstation {
-namespace {
-
-constexpr int kStartBoxes[6] = {IDC_START_BYTE1, IDC_START_BYTE2, IDC_START_BYTE3,
-                                IDC_START_BYTE4, IDC_START_BYTE5, IDC_START_BYTE6};
-
-}  // namespace
-
-std::string formatNumbers(const std::string& pattern, std::initializer_list<int64_t> numbers) {
-    std::string out;
-    auto next = numbers.begin();
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == 'd' && next != numbers.end()) {
-            out += std::to_string(*next++);
-            ++i;
-        } else {
-            out += pattern[i];
-        }
-    }
-    return out;
-}
 
 void ProgrammingCycle::message(uint32_t stringId, ui::Icon icon, ui::Buttons buttons) {
     view_.messageBox(ports_.strings.text(stringId), icon, buttons);
@@ -71,32 +53,36 @@ bool ProgrammingCycle::takeInputs() {
     return true;
 }
 
-// On a handle of its own, closed before the answer is acted on.
 bool ProgrammingCycle::driverVersionOk() {
-    uint32_t error = 0;
-    auto handle = ports_.device.open(error);
-    if (!handle) {
-        message(IDS_CHECK_DEVICE, ui::Icon::Stop);
-        return false;
-    }
     uint16_t word0 = 0, word1 = 0;
-    const bool answered = adapter::getDriverVersion(*handle, word0, word1, error);
-    handle.reset();
-    if (answered && word0 == 0 && word1 == 14) return true;
+    bool answered = false;
+    {
+        // On a handle of its own, closed before the answer is acted on.
+        uint32_t error = 0;
+        const auto handle = ports_.device.open(error);
+        if (!handle) {
+            message(IDS_CHECK_DEVICE, ui::Icon::Stop);
+            return false;
+        }
+        answered = adapter::getDriverVersion(*handle, word0, word1, error);
+    }
+    if (answered && adapter::isSupportedDriverVersion(word0, word1)) return true;
     message(IDS_WRONG_DRIVER, ui::Icon::Stop);
     return false;
+}
+
+// The chip revision, on a step of its own; 0 when the handle or the request fails.
+uint32_t ProgrammingCycle::chipRevision() {
+    const StepHandle step(data_.handle);
+    uint32_t revision = 0, error = 0;
+    if (!openControlDevice() || !adapter::getChipRevision(*step, revision, error)) return 0;
+    return revision;
 }
 
 // Adapters of the revision with descriptor fields come back under the station's VID and
 // PID, which the driver package must know.
 bool ProgrammingCycle::packageRefuses() {
-    uint32_t revision = 0;
-    if (openControlDevice()) {
-        uint32_t error = 0;
-        if (!adapter::getChipRevision(*data_.handle, revision, error)) revision = 0;
-        data_.handle.reset();
-    }
-    if (revision != eeprom::kRevisionWithDescriptors) return false;
+    if (chipRevision() != adapter::kRevisionWithDescriptors) return false;
     const std::string inf = packagePaths(ports_.system.windowsDirectory().value_or("")).inf;
     if (packageKnowsIds(ports_.profiles, inf, data_.descriptors.vid, data_.descriptors.pid)) return false;
     message(IDS_CREATE_DISK_FIRST, ui::Icon::None);
@@ -104,8 +90,7 @@ bool ProgrammingCycle::packageRefuses() {
 }
 
 std::optional<Outcome> ProgrammingCycle::runPress() {
-    data_.handle.reset();
-    for (std::size_t i = 0; i < 6; ++i) {
+    for (std::size_t i = 0; i < kStartBoxes.size(); ++i) {
         startBoxes_[i] = view_.text(kStartBoxes[i]);
         if (startBoxes_[i].empty()) {
             message(IDS_EMPTY_ADDRESS, ui::Icon::Exclamation);
@@ -136,9 +121,10 @@ std::optional<Outcome> ProgrammingCycle::runPress() {
                           diagnosticsProgram(ports_.training));
         host_.setStatus(IDS_PROGRAMMING);
     }
-    const Outcome outcome = openControlDevice() ? programLot(false) : Outcome::NoDevice;
-    data_.handle.reset();
-    return outcome;
+    // The programming step's handle is opened here and handed on to the request; every step
+    // of the lot closes its own, and none is left open when the press ends.
+    const StepHandle step(data_.handle);
+    return openControlDevice() ? programLot(false) : Outcome::NoDevice;
 }
 
 std::string ProgrammingCycle::failureText(uint32_t error) {
@@ -162,33 +148,38 @@ Outcome ProgrammingCycle::programLot(bool overwriteForced) {
     const bool overwrite = view_.checked(IDC_OVERWRITE) || overwriteForced;
     data_.lotStart = plan_.fillRequestAddresses(data_.newRange, startBoxes_, data_.deviceCount, overwrite, request);
 
-    if (!data_.handle && !openControlDevice()) return Outcome::NoDevice;
     uint32_t error = 0;
-    if (!adapter::programEeprom(*data_.handle, request, reply, error)) {
-        data_.handle.reset();
+    bool sent = false;
+    bool descriptorsWrong = false;
+    {
+        // The request and the descriptor verification on the handle the press opened (opened
+        // again for the Ignore repetition), closed before the reply is acted on.
+        const StepHandle step(data_.handle);
+        if (!step.isOpen() && !openControlDevice()) return Outcome::NoDevice;
+        sent = adapter::programEeprom(*step, request, reply, error);
+        if (sent && reply.status == adapter::kStatusVerifyDescriptors && !verifyDescriptors(*step)) {
+            message(IDS_DESCRIPTOR_FAILED, ui::Icon::Stop);
+            descriptorsWrong = true;
+        }
+    }
+    if (!sent) {
         ask(failureText(error), ui::Icon::Stop, ui::Buttons::Ok);
         return Outcome::RequestFailed;
     }
-    bool descriptorsWrong = false;
-    if (reply.status == kStatusVerifyDescriptors && !verifyDescriptors(*data_.handle)) {
-        message(IDS_DESCRIPTOR_FAILED, ui::Icon::Stop);
-        descriptorsWrong = true;
-    }
-    data_.handle.reset();
 
-    if (reply.status == kStatusInvalidRange) {
+    if (reply.status == adapter::kStatusInvalidRange) {
         message(IDS_INVALID_RANGE, ui::Icon::Stop);
         return Outcome::InvalidRange;
     }
-    if (reply.status == kStatusCountMismatch) {
+    if (reply.status == adapter::kStatusCountMismatch) {
         const int64_t expected = int64_t(int32_t(request.deviceCount - request.previousCount));
-        const std::string text =
-            formatNumbers(ports_.strings.text(IDS_COUNT_MISMATCH), {expected, int64_t(int32_t(reply.count))});
+        const std::string text = ui::fillIn(ports_.strings.text(IDS_COUNT_MISMATCH),
+                                            {std::to_string(expected), std::to_string(int32_t(reply.count))});
         if (ask(text, ui::Icon::Exclamation, ui::Buttons::OkCancel) != ui::Answer::Ok) return Outcome::CountRefused;
         host_.setStatus(IDS_ENTER_INPUTS);
         return Outcome::Programmed;
     }
-    if (reply.status == kStatusConflict && request.overwrite == 0) {
+    if (reply.status == adapter::kStatusConflict && request.overwrite == 0) {
         const ui::Answer answer =
             ask(ports_.strings.text(IDS_ADDRESS_CONFLICT), ui::Icon::Exclamation, ui::Buttons::AbortRetryIgnore);
         if (answer == ui::Answer::Ignore) return programLot(true);
@@ -204,10 +195,13 @@ Outcome ProgrammingCycle::programLot(bool overwriteForced) {
     if (descriptorsWrong) return Outcome::DescriptorsWrong;
     if (!vendorPartOk) return Outcome::VendorPartWrong;
 
-    InstallCheck(ports_.registry, ports_.pauses)
-        .run(ports_.device, data_.handle, data_.descriptors.vid, data_.descriptors.pid, data_.reEnumerated,
-             [&] { message(IDS_CHECK_DEVICE, ui::Icon::Stop); }, installResult_);
-    data_.handle.reset();
+    {
+        // The installation check opens the step's handle itself.
+        const StepHandle step(data_.handle);
+        InstallCheck(ports_.registry, ports_.pauses)
+            .run(ports_.device, data_.handle, data_.descriptors.vid, data_.descriptors.pid, data_.reEnumerated,
+                 [&] { message(IDS_CHECK_DEVICE, ui::Icon::Stop); }, installResult_);
+    }
     if (!plan_.recordLot(reply, request)) {
         // The adapters hold addresses that the records do not show as handed out: the next
         // lot is given them again, so these adapters must not reach the line.
@@ -241,13 +235,12 @@ bool ProgrammingCycle::verifyDescriptors(adapter::ControlHandle& handle) {
 }
 
 bool ProgrammingCycle::verifyVendorPart(uint32_t found) {
+    const StepHandle step(data_.handle);
     if (!openControlDevice()) return false;
     std::vector<uint8_t> addresses;  // 6 bytes for each adapter found, allocated for the request
     uint32_t error = 0;
-    const bool passed = adapter::getMacAddresses(*data_.handle, found, addresses, error) &&
-                        AddressPlan::vendorPartCheck(addressFromBoxes(startBoxes_), addresses, found);
-    data_.handle.reset();
-    return passed;
+    return adapter::getMacAddresses(*step, found, addresses, error) &&
+           AddressPlan::vendorPartCheck(addressFromBoxes(startBoxes_), addresses, found);
 }
 
 }  // namespace lt::progstation

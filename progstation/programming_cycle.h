@@ -6,11 +6,11 @@
 // The station never writes an EEPROM word itself: one IOCTL_PROGRAM_EEPROM request carries
 // the write image, the range's start address, its progress and the overwrite choice, and
 // the driver programs every attached adapter. A handle on the control device is opened for
-// one step and closed after it on every path; request and reply live for one request.
+// one step and closed after it on every path (StepHandle); request and reply live for one
+// request.
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -46,10 +46,6 @@ enum class Outcome : int {
 };
 
 inline constexpr uint32_t kProgramPauseMs = 2000;
-inline constexpr uint16_t kStatusVerifyDescriptors = 1;
-inline constexpr uint16_t kStatusConflict = 2;
-inline constexpr uint16_t kStatusCountMismatch = 4;
-inline constexpr uint16_t kStatusInvalidRange = 5;
 
 // The main dialog's data that the cycle works on; the dialog owns it.
 struct StationData {
@@ -61,6 +57,23 @@ struct StationData {
     adapter::MacAddress lotLast{};                    // the last address of the lot recorded last
     bool newRange = false;
     bool reEnumerated = false;                        // adapters re-enumerated during this run
+};
+
+// One step's hold on the station's control-device handle (StationData::handle): the step
+// opens it, or goes on with the one the step before handed it open, and the handle is
+// closed when the step's scope ends, on every path out of it.
+class StepHandle {
+public:
+    explicit StepHandle(std::unique_ptr<adapter::ControlHandle>& handle) : handle_(handle) {}
+    ~StepHandle() { handle_.reset(); }
+    StepHandle(const StepHandle&) = delete;
+    StepHandle& operator=(const StepHandle&) = delete;
+
+    bool isOpen() const { return handle_ != nullptr; }
+    adapter::ControlHandle& operator*() const { return *handle_; }
+
+private:
+    std::unique_ptr<adapter::ControlHandle>& handle_;
 };
 
 // What the cycle asks of the main dialog.
@@ -95,7 +108,7 @@ public:
     bool verifyDescriptors(adapter::ControlHandle& handle);
     // Every address read back carries the start address's vendor part (on a new handle).
     bool verifyVendorPart(uint32_t found);
-    // Opens the station's handle; on failure message 13 and false.
+    // Opens the station's handle (within a step); on failure message 13 and false.
     bool openControlDevice();
 
     // The last installation check's result (the cycle goes on whatever it is).
@@ -106,6 +119,7 @@ private:
     ui::Answer ask(const std::string& text, ui::Icon icon, ui::Buttons buttons);
     bool takeInputs();
     bool driverVersionOk();
+    uint32_t chipRevision();
     bool packageRefuses();
     std::string failureText(uint32_t error);
 
@@ -118,9 +132,5 @@ private:
     AddressTexts startBoxes_;
     InstallResult installResult_ = InstallResult::NothingToCheck;
 };
-
-// `pattern` with each "%d" replaced by the next number, in order (a pattern from the
-// string table is never used as a printf format).
-std::string formatNumbers(const std::string& pattern, std::initializer_list<int64_t> numbers);
 
 }  // namespace lt::progstation

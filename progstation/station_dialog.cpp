@@ -3,10 +3,12 @@
 
 #include <array>
 
+#include "common/adapter/hex_digits.h"
 #include "common/settings/value_forms.h"
 #include "common/ui/strings.h"
 #include "progstation/address_list.h"
 #include "progstation/diagnostics_launch.h"
+#include "progstation/station_boxes.h"
 #include "resources/progstation_ids.h"
 
 namespace lt::progstation {
@@ -15,19 +17,11 @@ namespace {
 using settings::Reader;
 namespace keys = settings::keys;
 
-constexpr std::array<int, 6> kStartBoxes = {IDC_START_BYTE1, IDC_START_BYTE2, IDC_START_BYTE3,
-                                            IDC_START_BYTE4, IDC_START_BYTE5, IDC_START_BYTE6};
-constexpr std::array<int, 6> kLastBoxes = {IDC_LAST_BYTE1, IDC_LAST_BYTE2, IDC_LAST_BYTE3,
-                                           IDC_LAST_BYTE4, IDC_LAST_BYTE5, IDC_LAST_BYTE6};
-// The controls of the busy state (the disk and descriptor buttons are not among them).
-constexpr std::array<int, 14> kWorkControls = {
-    IDC_START,       IDC_EXIT,         IDC_DISPLAY_ADDRESSES, IDC_RUN_DIAGNOSTICS, IDC_START_BYTE1,
-    IDC_START_BYTE2, IDC_START_BYTE3,  IDC_START_BYTE4,       IDC_START_BYTE5,     IDC_START_BYTE6,
-    IDC_DEVICE_COUNT, IDC_OVERWRITE,   IDC_VERIFY_ADDRESS,    IDC_AUTO_DIAGNOSTICS};
-
-bool isStartBox(int id) { return id >= IDC_START_BYTE1 && id <= IDC_START_BYTE6; }
-
-bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+// The controls of the busy state besides the start-address boxes (the disk and descriptor
+// buttons are not among them).
+constexpr std::array<int, 8> kWorkControls = {IDC_START,           IDC_EXIT,         IDC_DISPLAY_ADDRESSES,
+                                              IDC_RUN_DIAGNOSTICS, IDC_DEVICE_COUNT, IDC_OVERWRITE,
+                                              IDC_VERIFY_ADDRESS,  IDC_AUTO_DIAGNOSTICS};
 
 }  // namespace
 
@@ -37,7 +31,7 @@ void StationDialog::onInit() {
     view().setIcon(IDI_PROGSTATION);
     if (ports_.training.active)
         view().showNotice(IDC_TRAINING_MARK,
-                          adapter::trainingMarkText(ports_.strings.text(IDS_TRAINING_MARK), ports_.training));
+                          ui::fillIn(ports_.strings.text(IDS_TRAINING_MARK), {ports_.training.benchFile}));
     if (!ports_.system.isRecommendedSystem())
         view().messageBox(ports_.strings.text(IDS_RECOMMENDED_SYSTEM), ui::Icon::Information, ui::Buttons::Ok);
     setStatus(IDS_ENTER_INPUTS);
@@ -95,6 +89,7 @@ void StationDialog::showDescriptors() {
 
 void StationDialog::enableWorkControls(bool on) {
     for (int id : kWorkControls) view().enable(id, on);
+    for (int id : kStartBoxes) view().enable(id, on);
 }
 
 void StationDialog::enterBusy() {
@@ -118,12 +113,12 @@ bool StationDialog::filterChar(int id, char ch) {
     if (!isStartBox(id)) return true;
     const auto c = static_cast<unsigned char>(ch);
     const bool control = c < 0x20 || c == 0x7F;
-    if (!control && !isHexDigit(ch)) {
+    if (!control && !adapter::isHexDigit(ch)) {
         view().beep();
         return false;
     }
     // A second character fills the box: the focus moves on, the character stays here.
-    if (view().lineLength(id) == 1) view().focus(id == IDC_START_BYTE6 ? IDC_DEVICE_COUNT : id + 1);
+    if (view().lineLength(id) == 1) view().focus(id == kStartBoxes.back() ? IDC_DEVICE_COUNT : id + 1);
     return true;
 }
 

@@ -1,10 +1,12 @@
 // settings_editor_dialog.cpp: start-up, login switch, Save in its order of writes, Clear, the packet limits and the address-box filter.
 #include "setupeditor/settings_editor_dialog.h"
 
+#include "common/adapter/hex_digits.h"
 #include "common/settings/value_forms.h"
 #include "common/ui/strings.h"
 #include "resources/setupeditor_ids.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -18,16 +20,17 @@ using settings::SettingsFile;
 
 constexpr std::array<int, 6> kAddressBoxes = {IDC_ADDRESS_BYTE1, IDC_ADDRESS_BYTE2, IDC_ADDRESS_BYTE3,
                                               IDC_ADDRESS_BYTE4, IDC_ADDRESS_BYTE5, IDC_ADDRESS_BYTE6};
-// The ten settings controls of EthernetDiagnostic.ini.
-constexpr std::array<int, 10> kSettingsControls = {
-    IDC_REGISTER_TEST,  IDC_QUICK_LOOPBACK,    IDC_LONG_LOOPBACK,      IDC_EXTERNAL_LOOPBACK, IDC_PACKET_COUNT,
-    IDC_PACKET_SIZE,    IDC_ENABLE_LOGGING,    IDC_OVERWRITE_ADDRESS,  IDC_LAUNCH_DIAGNOSTICS, IDC_VERIFY_ADDRESS};
+// The settings of EthernetDiagnostic.ini, each bound to its control here (the editor's
+// column of the table).
+#define LT_EDITOR_CONTROL(member, kind, key, editorControl, testerControl) \
+    settings::DiagnosticControl{LT_DIAGNOSTIC_FIELD(member, key), editorControl},
+constexpr settings::DiagnosticControl kSettingsControls[] = {LT_DIAGNOSTIC_SETTINGS(LT_EDITOR_CONTROL)};
+#undef LT_EDITOR_CONTROL
+static_assert(std::none_of(std::begin(kSettingsControls), std::end(kSettingsControls),
+                           [](const settings::DiagnosticControl& c) { return c.control == settings::kNoControl; }),
+              "the editor shows every diagnostic setting");
 
-bool isAddressBox(int id) { return id >= IDC_ADDRESS_BYTE1 && id <= IDC_ADDRESS_BYTE6; }
-
-bool isHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
+bool isAddressBox(int id) { return std::find(kAddressBoxes.begin(), kAddressBoxes.end(), id) != kAddressBoxes.end(); }
 
 }  // namespace
 
@@ -42,17 +45,12 @@ void SettingsEditorDialog::onInit() {
     store_.emplace(ports_.profiles, ports_.files,
                    settings::settingsPaths(ports_.system).value_or(settings::settingsPathsIn("")));
 
+    // The packet boxes show "1" when no loopback test uses them.
     const settings::DiagnosticSettings loaded = store_->loadDiagnosticSettings(Reader::SetupEditor);
-    view().setChecked(IDC_REGISTER_TEST, loaded.registerTest != 0);
-    view().setChecked(IDC_QUICK_LOOPBACK, loaded.quickLoopback != 0);
-    view().setChecked(IDC_LONG_LOOPBACK, loaded.longLoopback != 0);
-    view().setChecked(IDC_EXTERNAL_LOOPBACK, loaded.externalLoopback != 0);
-    view().setText(IDC_PACKET_COUNT, loaded.packetCount);  // "1" when no loopback test uses them
-    view().setText(IDC_PACKET_SIZE, loaded.packetSize);
-    view().setChecked(IDC_ENABLE_LOGGING, loaded.logging != 0);
-    view().setChecked(IDC_OVERWRITE_ADDRESS, loaded.overWriteAddress != 0);
-    view().setChecked(IDC_LAUNCH_DIAGNOSTICS, loaded.launchDiagnosticApp != 0);
-    view().setChecked(IDC_VERIFY_ADDRESS, loaded.displayMacAddresses != 0);
+    for (const auto& [field, id] : kSettingsControls) {
+        if (field.flag) view().setChecked(id, loaded.*field.flag != 0);
+        else view().setText(id, loaded.*field.text);
+    }
 
     if (store_->exists(SettingsFile::EpromData)) loadAddress();
 
@@ -81,7 +79,7 @@ settings::AddressTexts SettingsEditorDialog::addressBoxes() {
 }
 
 void SettingsEditorDialog::enableSettings(bool on) {
-    for (int id : kSettingsControls) view().enable(id, on);
+    for (const auto& bound : kSettingsControls) view().enable(bound.control, on);
     for (int id : kAddressBoxes) view().enable(id, on);
 }
 
@@ -120,20 +118,14 @@ void SettingsEditorDialog::enablePacketBoxes() {
 
 bool SettingsEditorDialog::writeDiagnosticSettings() {
     settings::DiagnosticSettings s;
-    s.registerTest = view().checked(IDC_REGISTER_TEST);
-    s.quickLoopback = view().checked(IDC_QUICK_LOOPBACK);
-    s.longLoopback = view().checked(IDC_LONG_LOOPBACK);
-    s.externalLoopback = view().checked(IDC_EXTERNAL_LOOPBACK);
-    if (s.packetsUsed()) {
-        for (int id : {IDC_PACKET_COUNT, IDC_PACKET_SIZE})
-            if (view().text(id).empty()) view().setText(id, "1");
-        s.packetCount = view().text(IDC_PACKET_COUNT);
-        s.packetSize = view().text(IDC_PACKET_SIZE);
+    for (const auto& [field, id] : kSettingsControls)
+        if (field.flag) s.*field.flag = view().checked(id);
+    // The packet boxes count only with a long or external test; an empty one is saved as "1".
+    for (const auto& [field, id] : kSettingsControls) {
+        if (!field.text || !s.packetsUsed()) continue;
+        if (view().text(id).empty()) view().setText(id, "1");
+        s.*field.text = view().text(id);
     }
-    s.logging = view().checked(IDC_ENABLE_LOGGING);
-    s.overWriteAddress = view().checked(IDC_OVERWRITE_ADDRESS);
-    s.displayMacAddresses = view().checked(IDC_VERIFY_ADDRESS);
-    s.launchDiagnosticApp = view().checked(IDC_LAUNCH_DIAGNOSTICS);
     return store_->saveDiagnosticSettings(s);
 }
 
@@ -223,13 +215,13 @@ bool SettingsEditorDialog::filterChar(int id, char ch) {
     if (!isAddressBox(id)) return true;
     const auto c = static_cast<unsigned char>(ch);
     const bool control = c < 0x20 || c == 0x7F;
-    if (!control && !isHexDigit(ch)) {
+    if (!control && !adapter::isHexDigit(ch)) {
         view().beep();
         return false;
     }
     addressTyped_ = true;
     // A second character fills the box: the focus moves on, the character stays here.
-    if (view().lineLength(id) == 1) view().focus(id == IDC_ADDRESS_BYTE6 ? IDC_CLEAR_ADDRESS : id + 1);
+    if (view().lineLength(id) == 1) view().focus(id == kAddressBoxes.back() ? IDC_CLEAR_ADDRESS : id + 1);
     return true;
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/adapter/control_device.h"
+#include "common/adapter/driver_contract.h"
 #include "common/adapter/mac_address.h"
 
 namespace lt::adapter {
@@ -30,9 +31,6 @@ constexpr std::size_t kSendReceiveReplySize = 22;
 constexpr std::size_t kWordReplySize = 4;        // the u32 replies and the two-word driver version
 constexpr std::size_t kPhyReplySize = 2;
 constexpr std::size_t kMacRegisterReplySize = 1;
-// The most adapters the driver can number: the per-adapter requests carry a 16-bit device
-// number. A larger count is no count of adapters.
-constexpr uint32_t kMaxDevices = 0xFFFF;
 
 // ---- layouts --------------------------------------------------------------------
 

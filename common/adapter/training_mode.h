@@ -14,12 +14,4 @@ struct TrainingMode {
     std::string benchFile;  // the bench file as the program opens it
 };
 
-// The mark's text: `pattern` (a string-table text) with the bench file in place of its
-// first "%s". The file name is put in as it stands, never read as a format.
-inline std::string trainingMarkText(std::string pattern, const TrainingMode& mode) {
-    const std::size_t at = pattern.find("%s");
-    if (at != std::string::npos) pattern.replace(at, 2, mode.benchFile);
-    return pattern;
-}
-
 }  // namespace lt::adapter

@@ -1,8 +1,12 @@
 // eeprom_image.cpp: the write-image builder and the placing of the start address.
 #include "common/eeprom/eeprom_image.h"
 
+#include "common/adapter/hex_digits.h"
+
 namespace lt::eeprom {
 namespace {
+
+using adapter::hexDigitValue;
 
 // The fixed texts the builder reads, as the image has always been made from them.
 constexpr std::string_view kMarkerText = "8207";
@@ -11,13 +15,6 @@ constexpr std::string_view kPlaceholderText = "021b4e7a0100";
 
 constexpr std::size_t kRecordSize = 9;
 constexpr std::size_t kLastRecordAddressAt = 126;
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 // Writes data bytes into the image with the record address bytes between them.
 class ImageWriter {
@@ -66,10 +63,10 @@ uint16_t hexWord(std::string_view text) {
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
     if (i + 2 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X') &&
-        hexDigit(text[i + 2]) >= 0)
+        hexDigitValue(text[i + 2]) >= 0)
         i += 2;
     uint16_t value = 0;
-    for (; i < text.size() && hexDigit(text[i]) >= 0; ++i) value = uint16_t((value << 4) | hexDigit(text[i]));
+    for (; i < text.size() && hexDigitValue(text[i]) >= 0; ++i) value = uint16_t((value << 4) | hexDigitValue(text[i]));
     return negative ? uint16_t(-value) : value;
 }
 
@@ -111,7 +108,7 @@ bool macFromHexDigits(std::string_view text, MacAddress& address) {
     if (text.size() != 12) return false;
     MacAddress out{};
     for (std::size_t i = 0; i < 6; ++i) {
-        const int hi = hexDigit(text[2 * i]), lo = hexDigit(text[2 * i + 1]);
+        const int hi = hexDigitValue(text[2 * i]), lo = hexDigitValue(text[2 * i + 1]);
         if (hi < 0 || lo < 0) return false;
         out[i] = uint8_t(hi * 16 + lo);
     }

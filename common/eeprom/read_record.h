@@ -20,8 +20,8 @@ namespace lt::eeprom {
 using adapter::kReadRecordSize;
 using adapter::MacAddress;
 
-constexpr uint32_t kRevisionWithDescriptors = 0x200;  // the later controller revision
-constexpr uint32_t kRevisionAddressOnly = 0x100;      // the earlier one
+using adapter::kRevisionAddressOnly;      // the earlier controller revision
+using adapter::kRevisionWithDescriptors;  // the later one
 constexpr std::size_t kRecordStringUnits = 22;
 
 // The serial number as the EEPROM stores it: m1 m0 m3 m2 m5 m4.

@@ -23,39 +23,35 @@ const std::array<SettingKey, 6>& addressKeys(AddressRecord record) {
 
 namespace {
 
-constexpr std::size_t kKeyCount = 6 + 1 + 6 + 1 + 6 + 1 + 1 + 12 + 7;
+// One key counts one, an address record six.
+constexpr std::size_t keyCount(const SettingKey&) { return 1; }
+template <std::size_t N>
+constexpr std::size_t keyCount(const std::array<SettingKey, N>&) {
+    return N;
+}
+
+#define LT_COUNT_SETTING_KEY(name, ...) +keyCount(keys::name)
+constexpr std::size_t kKeyCount = 0 LT_SETTINGS_KEYS(LT_COUNT_SETTING_KEY);
+#undef LT_COUNT_SETTING_KEY
+
+template <std::size_t Count>
+struct KeyList {
+    std::array<SettingKey, Count> keys{};
+    std::size_t size = 0;
+
+    constexpr void add(const SettingKey& key) { keys[size++] = key; }
+    template <std::size_t N>
+    constexpr void add(const std::array<SettingKey, N>& record) {
+        for (const auto& key : record) add(key);
+    }
+};
 
 constexpr std::array<SettingKey, kKeyCount> makeAllKeys() {
-    std::array<SettingKey, kKeyCount> all{};
-    std::size_t n = 0;
-    auto add = [&](const SettingKey& key) { all[n++] = key; };
-    for (const auto& key : keys::InitialMacAddr) add(key);
-    add(keys::InitialDevCount);
-    for (const auto& key : keys::PreviousMacAddr) add(key);
-    add(keys::PreviousDevCount);
-    for (const auto& key : keys::NextMacAddr) add(key);
-    add(keys::OverwriteFlag);
-    add(keys::DiagnosticsMode);
-    add(keys::TestRegister);
-    add(keys::TestQuickLoopback);
-    add(keys::TestLongLoopback);
-    add(keys::TestExternalLoopback);
-    add(keys::PacketCount);
-    add(keys::PacketSize);
-    add(keys::LogEnable);
-    add(keys::OverWriteAddress);
-    add(keys::DisplayMacAddresses);
-    add(keys::LaunchDiagnosticApp);
-    add(keys::StationName);
-    add(keys::GuardReissue);
-    add(keys::Manufacturer);
-    add(keys::Provider);
-    add(keys::ManufacturerId);
-    add(keys::ProductId);
-    add(keys::Vid);
-    add(keys::Pid);
-    add(keys::LanguageId);
-    return all;
+    KeyList<kKeyCount> list;
+#define LT_ADD_SETTING_KEY(name, ...) list.add(keys::name);
+    LT_SETTINGS_KEYS(LT_ADD_SETTING_KEY)
+#undef LT_ADD_SETTING_KEY
+    return list.keys;
 }
 
 constexpr std::array<SettingKey, kKeyCount> kAllKeys = makeAllKeys();

@@ -116,80 +116,87 @@ constexpr SettingKey diagText(std::string_view key, std::string_view defaultValu
     return {SettingsFile::EthernetDiagnostic, "LONGLOOPBACK", "LONGLOOPBACK", key, ValueForm::DecimalText,
             kValueBuffer, notRead(), textRead(defaultValue), textRead(defaultValue)};
 }
+constexpr SettingKey diagTextKey(std::string_view section, std::string_view key, ReaderUse progStation,
+                                 ReaderUse ethTester, ReaderUse setupEditor) {
+    return {SettingsFile::EthernetDiagnostic, section, section, key, ValueForm::Text, kValueBuffer,
+            progStation, ethTester, setupEditor};
+}
 constexpr SettingKey custom(std::string_view key, ReaderUse progStation) {
     return {SettingsFile::Customize, "Strings", "strings", key, ValueForm::Text, kValueBuffer,
             progStation, notRead(), notRead()};
 }
 }  // namespace detail
 
-// ---- EpromData.ini: the programming record. Written by ProgStation (all) and
-// SetupEditor (PREVIOUSMACADDR, NEXTMACADDR); every text read passes an empty default.
+// Every key of the three files, file by file in file order, one row each: X(Name, its
+// definition). Each row declares keys::Name below, and allKeys() lists the rows in this
+// order, so a key is added (or removed) at this one place.
+#define LT_SETTINGS_KEYS(X)                                                                                          \
+    /* ---- EpromData.ini: the programming record. Written by ProgStation (all) and SetupEditor                  */ \
+    /* (PREVIOUSMACADDR, NEXTMACADDR); every text read passes an empty default.                                  */ \
+    /* Start address of the current range: the Start Address boxes' texts.                                       */ \
+    X(InitialMacAddr, detail::address("INITIALMACADDR", textRead(""), notRead()))                                    \
+    /* Declared size of the range: the Device Count box's text; empty when no range is open.                     */ \
+    X(InitialDevCount,                                                                                               \
+      detail::eprom("INITIALDEVCOUNT", "COUNT", ValueForm::Count, textRead(""), notRead(), notRead()))               \
+    /* Last address handed out: "%02x" per byte (ProgStation) or the editor's box texts.                         */ \
+    X(PreviousMacAddr, detail::address("PREVIOUSMACADDR", textRead(""), textRead("")))                               \
+    /* Adapters of the range programmed so far ("%lu"); empty when no range is open.                             */ \
+    X(PreviousDevCount,                                                                                              \
+      detail::eprom("PREVIOUSDEVCOUNT", "COUNT", ValueForm::Count, textRead(""), notRead(), notRead()))              \
+    /* First free address: always "%02x" per byte.                                                               */ \
+    X(NextMacAddr, detail::address("NEXTMACADDR", textRead(""), notRead()))                                          \
+    /* Overwrite choice; ProgStation reads the text and parses it as "%d" (empty gives 0).                       */ \
+    X(OverwriteFlag,                                                                                                 \
+      detail::eprom("OVERWRITEFLAG", "OVERWRITE", ValueForm::Flag, textRead(""), notRead(), notRead()))              \
+    /* Automatic diagnostics: ProgStation parses the text as "%d"; EthTester takes an integer read with          */ \
+    /* default 0 and starts a run by itself when it is non-zero.                                                 */ \
+    X(DiagnosticsMode,                                                                                               \
+      detail::eprom("DIAGNOSTICSMODE", "AUTO", ValueForm::Flag, textRead(""), integerRead(0), notRead()))            \
+                                                                                                                     \
+    /* ---- EthernetDiagnostic.ini: diagnostics and station settings. Written only by SetupEditor; flags         */ \
+    /* are integer reads. The defaults differ between the programs.                                              */ \
+    X(TestRegister, detail::diagFlag("TESTITEMS", "Register", notRead(), integerRead(1), integerRead(1)))            \
+    X(TestQuickLoopback, detail::diagFlag("TESTITEMS", "QuickLoopback", notRead(), integerRead(1), integerRead(1)))  \
+    X(TestLongLoopback, detail::diagFlag("TESTITEMS", "LongLoopback", notRead(), integerRead(0), integerRead(1)))    \
+    X(TestExternalLoopback,                                                                                          \
+      detail::diagFlag("TESTITEMS", "ExternalLoopback", notRead(), integerRead(0), integerRead(1)))                  \
+    /* Read only while LongLoopback or ExternalLoopback reads non-zero.                                          */ \
+    X(PacketCount, detail::diagText("PacketCount", "10"))                                                            \
+    X(PacketSize, detail::diagText("PacketSize", "1514"))                                                            \
+    X(LogEnable, detail::diagFlag("LOGFLAG", "Enable", notRead(), integerRead(0), integerRead(0)))                   \
+    X(OverWriteAddress,                                                                                              \
+      detail::diagFlag("EPROMUTILITY", "OverWriteAddress", integerRead(1), notRead(), integerRead(0)))               \
+    X(DisplayMacAddresses,                                                                                           \
+      detail::diagFlag("EPROMUTILITY", "DisplayMacAddresses", integerRead(1), notRead(), integerRead(0)))            \
+    X(LaunchDiagnosticApp,                                                                                           \
+      detail::diagFlag("EPROMUTILITY", "LaunchDiagnosticApp", integerRead(1), notRead(), integerRead(0)))            \
+    /* The station's production ledger (AddressLedger.csv). StationName: the name written in its lines;          */ \
+    /* empty means the computer's name. GuardReissue: ask before a press hands out addresses that the            */ \
+    /* ledger holds as shipped (non-zero), or not (0).                                                           */ \
+    X(StationName, detail::diagTextKey("LEDGER", "StationName", textRead(""), notRead(), notRead()))                 \
+    X(GuardReissue, detail::diagFlag("LEDGER", "GuardReissue", integerRead(1), notRead(), integerRead(1)))           \
+                                                                                                                     \
+    /* ---- Customize.ini: the station's descriptor settings, section read as "Strings" and written as           */ \
+    /* "strings". A value that is missing or empty counts as not read: the station then takes the default        */ \
+    /* given here and writes it back.                                                                            */ \
+    /* Written once, when the station creates the file, with kManufacturerValue and kProviderValue; never        */ \
+    /* read.                                                                                                     */ \
+    X(Manufacturer, detail::custom("MANUFACTURER", notRead()))                                                       \
+    X(Provider, detail::custom("PROVIDER", notRead()))                                                               \
+    X(ManufacturerId, detail::custom("MANUFACTURERID", textRead("Korvane Semiconductor")))                           \
+    X(ProductId, detail::custom("PRODUCTID", textRead("USB-MAC Controller")))                                        \
+    X(Vid, detail::custom("VID", textRead("8207")))                                                                  \
+    X(Pid, detail::custom("PID", textRead("6514")))                                                                  \
+    X(LanguageId, detail::custom("LANGGUAGEID", textRead("0409")))
 
-// Start address of the current range: the Start Address boxes' texts.
-inline constexpr std::array<SettingKey, 6> InitialMacAddr =
-    detail::address("INITIALMACADDR", textRead(""), notRead());
-// Declared size of the range: the Device Count box's text; empty when no range is open.
-inline constexpr SettingKey InitialDevCount = detail::eprom("INITIALDEVCOUNT", "COUNT", ValueForm::Count,
-                                                            textRead(""), notRead(), notRead());
-// Last address handed out: "%02x" per byte (ProgStation) or the editor's box texts.
-inline constexpr std::array<SettingKey, 6> PreviousMacAddr =
-    detail::address("PREVIOUSMACADDR", textRead(""), textRead(""));
-// Adapters of the range programmed so far ("%lu"); empty when no range is open.
-inline constexpr SettingKey PreviousDevCount = detail::eprom("PREVIOUSDEVCOUNT", "COUNT", ValueForm::Count,
-                                                             textRead(""), notRead(), notRead());
-// First free address: always "%02x" per byte.
-inline constexpr std::array<SettingKey, 6> NextMacAddr = detail::address("NEXTMACADDR", textRead(""), notRead());
-// Overwrite choice; ProgStation reads the text and parses it as "%d" (empty gives 0).
-inline constexpr SettingKey OverwriteFlag = detail::eprom("OVERWRITEFLAG", "OVERWRITE", ValueForm::Flag,
-                                                          textRead(""), notRead(), notRead());
-// Automatic diagnostics: ProgStation parses the text as "%d"; EthTester takes an integer
-// read with default 0 and starts a run by itself when it is non-zero.
-inline constexpr SettingKey DiagnosticsMode = detail::eprom("DIAGNOSTICSMODE", "AUTO", ValueForm::Flag,
-                                                            textRead(""), integerRead(0), notRead());
+// keys::InitialMacAddr and the others: a SettingKey, or the six of an address record.
+#define LT_DECLARE_SETTING_KEY(name, ...) inline constexpr auto name = __VA_ARGS__;
+LT_SETTINGS_KEYS(LT_DECLARE_SETTING_KEY)
+#undef LT_DECLARE_SETTING_KEY
 
-// ---- EthernetDiagnostic.ini: diagnostics and station settings. Written only by
-// SetupEditor; flags are integer reads. The defaults differ between the programs.
-
-inline constexpr SettingKey TestRegister =
-    detail::diagFlag("TESTITEMS", "Register", notRead(), integerRead(1), integerRead(1));
-inline constexpr SettingKey TestQuickLoopback =
-    detail::diagFlag("TESTITEMS", "QuickLoopback", notRead(), integerRead(1), integerRead(1));
-inline constexpr SettingKey TestLongLoopback =
-    detail::diagFlag("TESTITEMS", "LongLoopback", notRead(), integerRead(0), integerRead(1));
-inline constexpr SettingKey TestExternalLoopback =
-    detail::diagFlag("TESTITEMS", "ExternalLoopback", notRead(), integerRead(0), integerRead(1));
-// Read only while LongLoopback or ExternalLoopback reads non-zero.
-inline constexpr SettingKey PacketCount = detail::diagText("PacketCount", "10");
-inline constexpr SettingKey PacketSize = detail::diagText("PacketSize", "1514");
-inline constexpr SettingKey LogEnable = detail::diagFlag("LOGFLAG", "Enable", notRead(), integerRead(0), integerRead(0));
-inline constexpr SettingKey OverWriteAddress =
-    detail::diagFlag("EPROMUTILITY", "OverWriteAddress", integerRead(1), notRead(), integerRead(0));
-inline constexpr SettingKey DisplayMacAddresses =
-    detail::diagFlag("EPROMUTILITY", "DisplayMacAddresses", integerRead(1), notRead(), integerRead(0));
-inline constexpr SettingKey LaunchDiagnosticApp =
-    detail::diagFlag("EPROMUTILITY", "LaunchDiagnosticApp", integerRead(1), notRead(), integerRead(0));
-// The station's production ledger (AddressLedger.csv). StationName: the name written in
-// its lines; empty means the computer's name. GuardReissue: ask before a press hands out
-// addresses that the ledger holds as shipped (non-zero), or not (0).
-inline constexpr SettingKey StationName = {SettingsFile::EthernetDiagnostic, "LEDGER", "LEDGER", "StationName",
-                                           ValueForm::Text, kValueBuffer, textRead(""), notRead(), notRead()};
-inline constexpr SettingKey GuardReissue =
-    detail::diagFlag("LEDGER", "GuardReissue", integerRead(1), notRead(), integerRead(1));
-
-// ---- Customize.ini: the station's descriptor settings, section read as "Strings" and
-// written as "strings". A value that is missing or empty counts as not read: the station
-// then takes the default given here and writes it back.
-
-// Written once, when the station creates the file, with the values below; never read.
-inline constexpr SettingKey Manufacturer = detail::custom("MANUFACTURER", notRead());
-inline constexpr SettingKey Provider = detail::custom("PROVIDER", notRead());
+// The values the station writes to MANUFACTURER and PROVIDER.
 inline constexpr std::string_view kManufacturerValue = "MfgName";
 inline constexpr std::string_view kProviderValue = "ProviderName";
-inline constexpr SettingKey ManufacturerId = detail::custom("MANUFACTURERID", textRead("Korvane Semiconductor"));
-inline constexpr SettingKey ProductId = detail::custom("PRODUCTID", textRead("USB-MAC Controller"));
-inline constexpr SettingKey Vid = detail::custom("VID", textRead("8207"));
-inline constexpr SettingKey Pid = detail::custom("PID", textRead("6514"));
-inline constexpr SettingKey LanguageId = detail::custom("LANGGUAGEID", textRead("0409"));
 
 }  // namespace keys
 

@@ -150,39 +150,27 @@ bool SettingsStore::clearLastAddress() {
 }
 
 DiagnosticSettings SettingsStore::loadDiagnosticSettings(Reader reader) {
-    auto flag = [&](const SettingKey& key) -> uint32_t {
-        return key.use(reader).kind == ReadKind::NotRead ? 0 : readNumber(key, reader);
-    };
     DiagnosticSettings settings;
-    settings.registerTest = flag(keys::TestRegister);
-    settings.quickLoopback = flag(keys::TestQuickLoopback);
-    settings.longLoopback = flag(keys::TestLongLoopback);
-    settings.externalLoopback = flag(keys::TestExternalLoopback);
-    if (settings.packetsUsed()) {
-        settings.packetCount = readText(keys::PacketCount, reader);
-        settings.packetSize = readText(keys::PacketSize, reader);
+    // The loopback flags come before the packet values in the table, so packetsUsed() is
+    // known when those are reached.
+    for (const DiagnosticField& f : diagnosticFields()) {
+        const SettingKey& key = *f.key;
+        if (f.flag)
+            settings.*f.flag = key.use(reader).kind == ReadKind::NotRead ? 0 : readNumber(key, reader);
+        else if (settings.packetsUsed())
+            settings.*f.text = readText(key, reader);
     }
-    settings.logging = flag(keys::LogEnable);
-    settings.overWriteAddress = flag(keys::OverWriteAddress);
-    settings.displayMacAddresses = flag(keys::DisplayMacAddresses);
-    settings.launchDiagnosticApp = flag(keys::LaunchDiagnosticApp);
     return settings;
 }
 
 bool SettingsStore::saveDiagnosticSettings(const DiagnosticSettings& settings) {
     bool ok = true;
-    ok &= writeFlag(keys::TestRegister, settings.registerTest != 0);
-    ok &= writeFlag(keys::TestQuickLoopback, settings.quickLoopback != 0);
-    ok &= writeFlag(keys::TestLongLoopback, settings.longLoopback != 0);
-    ok &= writeFlag(keys::TestExternalLoopback, settings.externalLoopback != 0);
-    if (settings.packetsUsed()) {
-        ok &= writeText(keys::PacketCount, settings.packetCount);
-        ok &= writeText(keys::PacketSize, settings.packetSize);
+    for (const DiagnosticField& f : diagnosticFields()) {
+        if (f.flag)
+            ok &= writeFlag(*f.key, settings.*f.flag != 0);
+        else if (settings.packetsUsed())
+            ok &= writeText(*f.key, settings.*f.text);
     }
-    ok &= writeFlag(keys::LogEnable, settings.logging != 0);
-    ok &= writeFlag(keys::OverWriteAddress, settings.overWriteAddress != 0);
-    ok &= writeFlag(keys::DisplayMacAddresses, settings.displayMacAddresses != 0);
-    ok &= writeFlag(keys::LaunchDiagnosticApp, settings.launchDiagnosticApp != 0);
     return ok;
 }
 

@@ -11,6 +11,7 @@
 #include "common/adapter/mac_address.h"
 #include "common/platform/file_system.h"
 #include "common/platform/system_paths.h"
+#include "common/settings/diagnostic_settings.h"
 #include "common/settings/profile_files.h"
 #include "common/settings/settings_keys.h"
 
@@ -39,25 +40,6 @@ std::optional<SettingsPaths> settingsPaths(platform::SystemPaths& system);
 
 // The six texts of an address record, BYTE1 first, as they stand in the file or a box.
 using AddressTexts = std::array<std::string, 6>;
-
-// EthernetDiagnostic.ini as one program sees it. Flags hold the number read (non-zero is on).
-struct DiagnosticSettings {
-    uint32_t registerTest = 0;         // TESTITEMS Register
-    uint32_t quickLoopback = 0;        // TESTITEMS QuickLoopback
-    uint32_t longLoopback = 0;         // TESTITEMS LongLoopback
-    uint32_t externalLoopback = 0;     // TESTITEMS ExternalLoopback
-    std::string packetCount = "1";     // LONGLOOPBACK PacketCount
-    std::string packetSize = "1";      // LONGLOOPBACK PacketSize
-    uint32_t logging = 0;              // LOGFLAG Enable
-    uint32_t overWriteAddress = 0;     // EPROMUTILITY OverWriteAddress
-    uint32_t displayMacAddresses = 0;  // EPROMUTILITY DisplayMacAddresses
-    uint32_t launchDiagnosticApp = 0;  // EPROMUTILITY LaunchDiagnosticApp
-
-    // True when the packet values belong to the selection (long or external loopback on).
-    bool packetsUsed() const { return longLoopback != 0 || externalLoopback != 0; }
-
-    friend bool operator==(const DiagnosticSettings&, const DiagnosticSettings&) = default;
-};
 
 // Several keys of one file, written as one change: a program stopped halfway leaves the file
 // with all of them or none (ProfileFiles::writeStrings). The records of a lot and of a range
@@ -127,13 +109,13 @@ public:
     // stays. Nothing is written (and false returned) when the file does not exist.
     bool clearLastAddress();
 
-    // ---- EthernetDiagnostic.ini as a whole.
+    // ---- EthernetDiagnostic.ini as a whole, row by row of diagnostic_settings.h.
     // The keys `reader` reads, each with its default; the packet values are read (260-
     // character buffers) only when LongLoopback or ExternalLoopback reads non-zero, else
     // both are "1". Keys the reader does not read stay as in a default DiagnosticSettings.
     DiagnosticSettings loadDiagnosticSettings(Reader reader);
-    // SetupEditor's write of the whole file, in this order: the four TESTITEMS flags; the
-    // two LONGLOOPBACK values only when long or external loopback is on (otherwise the
+    // SetupEditor's write of the whole file, in the table's order: the four TESTITEMS flags;
+    // the two LONGLOOPBACK values only when long or external loopback is on (otherwise the
     // section is left as it is); LOGFLAG Enable; the three EPROMUTILITY flags. Flags are
     // written "1" (non-zero) or "0", packet values as given. True when every write succeeded.
     bool saveDiagnosticSettings(const DiagnosticSettings& settings);

@@ -4,9 +4,13 @@
 #include <cstdio>
 #include <limits>
 
+#include "common/adapter/hex_digits.h"
+
 namespace lt::settings {
 
 namespace {
+
+using adapter::hexDigitValue;
 
 // The blanks that scanf skips before a number.
 bool isScanBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
@@ -16,25 +20,18 @@ std::string_view skipBlanks(std::string_view text) {
     return text;
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
 uint8_t parseHexByte(std::string_view text) {
     text = skipBlanks(text);
-    if (text.size() >= 3 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X') && hexDigit(text[2]) >= 0) {
+    if (text.size() >= 3 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X') && hexDigitValue(text[2]) >= 0) {
         text.remove_prefix(2);
     }
     uint32_t value = 0;  // only the low eight bits matter; wrapping keeps them right
     for (char c : text) {
-        const int digit = hexDigit(c);
+        const int digit = hexDigitValue(c);
         if (digit < 0) break;
         value = (value << 4) | uint32_t(digit);
     }

@@ -16,13 +16,17 @@ public:
     virtual std::string text(uint32_t id) const = 0;
 };
 
-// `pattern` with each "%s" replaced by the next of `texts`, in order; a "%s" beyond the
-// texts stays as it is. (A pattern from the string table is never used as a printf format.)
+// The one filler of the programs' message patterns: `pattern` with each "%s" or "%d"
+// replaced by the next of `texts`, in order (a number goes in as its decimal text,
+// std::to_string). A "%s" or "%d" beyond the texts stays as it is; anything else in the
+// pattern, other '%' signs included, stays as it stands. A pattern from the string table
+// is never used as a printf format, and a text is put in as it stands, never read as one.
 inline std::string fillIn(std::string_view pattern, std::initializer_list<std::string_view> texts) {
     std::string out;
     auto next = texts.begin();
     for (std::size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == 's' && next != texts.end()) {
+        if (pattern[i] == '%' && i + 1 < pattern.size() && (pattern[i + 1] == 's' || pattern[i + 1] == 'd') &&
+            next != texts.end()) {
             out += *next++;
             ++i;
         } else {

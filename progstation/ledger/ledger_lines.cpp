@@ -5,9 +5,14 @@
 #include <charconv>
 #include <cstdio>
 
+#include "common/adapter/hex_digits.h"
+
 namespace lt::ledger {
 
 namespace {
+
+using adapter::hexDigitValue;
+using adapter::isHexDigit;
 
 enum Column : std::size_t {
     kTime, kStation, kEvent, kLot, kDevice, kMac, kSerial, kVid, kPid, kRangeStart, kRangeCount, kDetail
@@ -23,18 +28,13 @@ constexpr std::string_view kTimeShape = "0000-00-00T00:00:00Z";
 constexpr std::string_view kMacShape = "HH-HH-HH-HH-HH-HH";
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isHex(char c) { return isDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
-int hexValue(char c) {
-    if (isDigit(c)) return c - '0';
-    return (c | 0x20) - 'a' + 10;
-}
 
 // True when `text` is `shape` or its beginning.
 bool fitsShape(std::string_view text, std::string_view shape) {
     if (text.size() > shape.size()) return false;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char s = shape[i], c = text[i];
-        if (s == '0' ? !isDigit(c) : s == 'H' ? !isHex(c) : c != s) return false;
+        if (s == '0' ? !isDigit(c) : s == 'H' ? !isHexDigit(c) : c != s) return false;
     }
     return true;
 }
@@ -86,7 +86,7 @@ bool parseDecimal(std::string_view text, T& out) {
 bool parseMac(std::string_view text, adapter::MacAddress& out) {
     if (text.size() != kMacShape.size() || !fitsShape(text, kMacShape)) return false;
     for (std::size_t i = 0; i < 6; ++i)
-        out[i] = static_cast<uint8_t>(hexValue(text[3 * i]) * 16 + hexValue(text[3 * i + 1]));
+        out[i] = static_cast<uint8_t>(hexDigitValue(text[3 * i]) * 16 + hexDigitValue(text[3 * i + 1]));
     return true;
 }
 
@@ -94,8 +94,8 @@ bool parseHex4(std::string_view text, uint16_t& out) {
     if (text.size() != 4) return false;
     unsigned v = 0;
     for (char c : text) {
-        if (!isHex(c)) return false;
-        v = v * 16 + static_cast<unsigned>(hexValue(c));
+        if (!isHexDigit(c)) return false;
+        v = v * 16 + static_cast<unsigned>(hexDigitValue(c));
     }
     out = static_cast<uint16_t>(v);
     return true;

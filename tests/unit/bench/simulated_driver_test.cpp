@@ -39,7 +39,7 @@ struct DriverFixture : adapter::ControlHandle {
     SimulatedDriver driver{&mirror};
     uint32_t error = 0;
 
-    explicit DriverFixture(std::size_t adapters = 0, uint32_t revision = kRevisionDescriptors) {
+    explicit DriverFixture(std::size_t adapters = 0, uint32_t revision = kRevisionWithDescriptors) {
         for (std::size_t i = 0; i < adapters; ++i) bench.adapters.push_back(freshAdapter(revision));
     }
     bool request(uint32_t code, std::span<const uint8_t> in, std::span<uint8_t> reply, uint32_t& e) override {
@@ -99,7 +99,7 @@ TEST(SimulatedDriver, chipRevisionIsAdapterOnesUnlessTheDriverSaysOtherwise) {
     ASSERT_TRUE(adapter::getChipRevision(d, value, d.error));
     EXPECT_EQ(value, 0u) << "no adapter";
     d.bench.adapters.push_back(freshAdapter(kRevisionAddressOnly));
-    d.bench.adapters.push_back(freshAdapter(kRevisionDescriptors));
+    d.bench.adapters.push_back(freshAdapter(kRevisionWithDescriptors));
     ASSERT_TRUE(adapter::getChipRevision(d, value, d.error));
     EXPECT_EQ(value, 0x100u);
     d.bench.driver.revision = 0x300;
@@ -118,7 +118,7 @@ TEST(SimulatedDriver, registersReadBackWhatTheRegisterTestWritesOnEveryRevision)
     struct Row { uint16_t first, last; uint8_t written, expected; };
     const Row plan[] = {{1, 7, 0xFF, 0xFF}, {8, 8, 0x80, 0x80}, {9, 9, 0x18, 0x18}, {10, 10, 0x10, 0x10},
                         {11, 14, 0xFF, 0xFF}, {15, 15, 0xFF, 0xFB}, {22, 22, 0xFF, 0xFF}};
-    for (uint32_t revision : {kRevisionDescriptors, kRevisionAddressOnly}) {
+    for (uint32_t revision : {kRevisionWithDescriptors, kRevisionAddressOnly}) {
         DriverFixture d(2, revision);
         for (uint16_t device : {1, 2})
             for (const Row& row : plan)
@@ -248,7 +248,7 @@ TEST(SimulatedDriver, adaptersAreNumberedFromTheStartOrAfterThePreviousAddress) 
 
 TEST(SimulatedDriver, laterRevisionTakesTheWholeImageEarlierOnlyTheAddress) {
     DriverFixture d;
-    d.bench.adapters = {freshAdapter(kRevisionDescriptors), freshAdapter(kRevisionAddressOnly)};
+    d.bench.adapters = {freshAdapter(kRevisionWithDescriptors), freshAdapter(kRevisionAddressOnly)};
     eeprom::DescriptorSettings settings;
     settings.product = "Line Dongle";
     const auto reply = d.program(10, kStart, {}, 0, 0, settings);

@@ -19,6 +19,12 @@
 #include "common/adapter/ioctl_codes.h"
 #include "ethtester/run_ports.h"
 #include "ethtester/worker_threads.h"
+#include "ethtester/diagnostics_result.h"
+
+namespace lt::ethtester {
+// A result as a failed expectation shows it.
+inline void PrintTo(TestResult result, std::ostream* out) { *out << "result " << result.code(); }
+}  // namespace lt::ethtester
 
 namespace lt::test {
 

@@ -105,7 +105,7 @@ TestResult verdictForFailed(const FaultyDevice::Request& r) {
         case IOCTL_GET_PHY_MODE: return kNotAutoNegotiation;
         case IOCTL_SET_LOOPBACK_MODE: return kLoopbackModeFailed;
         case IOCTL_SEND_RECEIVE_PACKET: return kSendReceiveFailed;
-        default: return -1;
+        default: return TestResult{-1};  // a request the run never sends
     }
 }
 

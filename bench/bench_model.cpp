@@ -391,7 +391,10 @@ constexpr Setting<DriverState> kDriverSettings[] = {
      [](const DriverState& d, const FileEntries& e) {
          for (const auto& f : d.requestFaults) {
              std::string value(adapter::ioctlName(f.code));
-             if (f.countdown != 0) value += ":" + std::to_string(f.countdown);
+             if (f.countdown != 0) {
+                value += ':';
+                value += std::to_string(f.countdown);
+            }
              e.put(value);
          }
      }},

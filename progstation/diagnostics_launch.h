@@ -1,7 +1,9 @@
 // diagnostics_launch.h: starting EthTester as a separate process and waiting for it to end.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,14 +12,19 @@
 
 namespace lt::progstation {
 
+// How a started program ended.
+struct ProgramEnd {
+    bool started = false;              // false: it could not be started
+    std::optional<uint32_t> exitCode;  // its exit code, when it was started and the code could be had
+};
+
 // The port for starting a program and waiting, without time limit, for it to end.
 class ProcessLauncher {
 public:
     virtual ~ProcessLauncher() = default;
     // Starts the program at `path` (no arguments, new process group, the caller's
-    // environment and current directory) and waits for it to end. False when it could not
-    // be started.
-    virtual bool runAndWait(const std::string& path) = 0;
+    // environment and current directory) and waits for it to end.
+    virtual ProgramEnd runAndWait(const std::string& path) = 0;
 };
 
 inline constexpr std::string_view kDiagnosticsProgram = "EthTester.exe";
@@ -37,8 +44,9 @@ std::string diagnosticsInCurrentDirectory(platform::SystemPaths& paths,
 std::string diagnosticsInPackageFolder(platform::SystemPaths& paths, std::string_view program = kDiagnosticsProgram);
 
 // Starts EthTester from the first place that works and waits for it; `notFound` shows the
-// operator's message when it starts from neither.
-void launchDiagnostics(platform::SystemPaths& paths, ProcessLauncher& launcher, const std::function<void()>& notFound,
+// operator's message when it starts from neither. EthTester's exit code is its run's
+// TestResult (0 passed).
+ProgramEnd launchDiagnostics(platform::SystemPaths& paths, ProcessLauncher& launcher, const std::function<void()>& notFound,
                        std::string_view program = kDiagnosticsProgram);
 
 }  // namespace lt::progstation

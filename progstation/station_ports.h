@@ -12,6 +12,7 @@
 #include "progstation/device_registry.h"
 #include "progstation/diagnostics_launch.h"
 #include "progstation/file_attributes.h"
+#include "progstation/ledger/address_ledger.h"
 
 namespace lt::progstation {
 
@@ -26,6 +27,7 @@ struct StationPorts {
     adapter::ControlDevice& device;     // the adapter driver's control device (or the bench)
     DeviceRegistry& registry;           // the USB device registry, read after programming
     ProcessLauncher& launcher;          // EthTester
+    ledger::AddressLedger& ledger;      // the production ledger (AddressLedger.csv), not yet opened
     adapter::TrainingMode training = {};  // the training build: `device` is the simulated bench
 };
 

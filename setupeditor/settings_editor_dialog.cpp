@@ -53,6 +53,7 @@ void SettingsEditorDialog::onInit() {
     view().setChecked(IDC_OVERWRITE_ADDRESS, loaded.overWriteAddress != 0);
     view().setChecked(IDC_LAUNCH_DIAGNOSTICS, loaded.launchDiagnosticApp != 0);
     view().setChecked(IDC_VERIFY_ADDRESS, loaded.displayMacAddresses != 0);
+    view().setChecked(IDC_GUARD_REISSUE, store_->readNumber(settings::keys::GuardReissue, Reader::SetupEditor) != 0);
 
     if (store_->exists(SettingsFile::EpromData)) loadAddress();
 
@@ -82,6 +83,7 @@ settings::AddressTexts SettingsEditorDialog::addressBoxes() {
 
 void SettingsEditorDialog::enableSettings(bool on) {
     for (int id : kSettingsControls) view().enable(id, on);
+    view().enable(IDC_GUARD_REISSUE, on);
     for (int id : kAddressBoxes) view().enable(id, on);
 }
 
@@ -134,7 +136,9 @@ bool SettingsEditorDialog::writeDiagnosticSettings() {
     s.overWriteAddress = view().checked(IDC_OVERWRITE_ADDRESS);
     s.displayMacAddresses = view().checked(IDC_VERIFY_ADDRESS);
     s.launchDiagnosticApp = view().checked(IDC_LAUNCH_DIAGNOSTICS);
-    return store_->saveDiagnosticSettings(s);
+    const bool saved = store_->saveDiagnosticSettings(s);
+    // The station's ledger guard, after the other station options.
+    return store_->writeFlag(settings::keys::GuardReissue, view().checked(IDC_GUARD_REISSUE)) && saved;
 }
 
 void SettingsEditorDialog::notSaved(SettingsFile file) {

@@ -425,27 +425,27 @@ TEST_F(LedgerTest, aLotRecordedBeforeTheStopThatLostItsShippedLinesIsShippedAtSt
 TEST_F(LedgerTest, theCountersShowTheRangeAndTodayAsTheLedgerHoldsThem) {
     start();
     EXPECT_EQ(view->text(IDC_LEDGER_COUNTERS),
-              "Range: none      Today: 0 adapters shipped, 0 lots shipped, 0 lots failed");
+              "Range: none      Today: adapters shipped 0, lots shipped 0, lots failed 0");
     press();
     EXPECT_EQ(view->text(IDC_LEDGER_COUNTERS),
-              "Range: 4 programmed, 6 left      Today: 4 adapters shipped, 1 lots shipped, 0 lots failed");
+              "Range: 4 programmed, 6 left      Today: adapters shipped 4, lots shipped 1, lots failed 0");
     freshLot(4);
     bench({"set", "2", "badstring=1"});
     press();
     EXPECT_EQ(view->text(IDC_LEDGER_COUNTERS),
-              "Range: 4 programmed, 6 left      Today: 4 adapters shipped, 1 lots shipped, 1 lots failed");
+              "Range: 4 programmed, 6 left      Today: adapters shipped 4, lots shipped 1, lots failed 1");
     freshLot(4);
     press();
     freshLot(2);
     press();
     EXPECT_EQ(view->text(IDC_LEDGER_COUNTERS),
-              "Range: 10 programmed, 0 left      Today: 10 adapters shipped, 3 lots shipped, 1 lots failed");
+              "Range: 10 programmed, 0 left      Today: adapters shipped 10, lots shipped 3, lots failed 1");
     // The next day, after a restart.
     ledgerClock.now += 86400;
     view.reset();
     start();
     EXPECT_EQ(view->text(IDC_LEDGER_COUNTERS),
-              "Range: 10 programmed, 0 left      Today: 0 adapters shipped, 0 lots shipped, 0 lots failed");
+              "Range: 10 programmed, 0 left      Today: adapters shipped 0, lots shipped 0, lots failed 0");
 }
 
 // ---- The station's name and the ledger's place.

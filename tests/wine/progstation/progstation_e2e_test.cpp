@@ -177,8 +177,8 @@ protected:
         return out;
     }
     std::string counters(const char* range, int adapters, int lots, int failed) {
-        return std::string("Range: ") + range + "      Today: " + std::to_string(adapters) + " adapters shipped, " +
-               std::to_string(lots) + " lots shipped, " + std::to_string(failed) + " lots failed";
+        return std::string("Range: ") + range + "      Today: adapters shipped " + std::to_string(adapters) +
+               ", lots shipped " + std::to_string(lots) + ", lots failed " + std::to_string(failed);
     }
     void installStandin(const std::string& folder, const std::string& name = kTester) {
         const std::string from = windowsPath(LT_STANDIN_EXE);

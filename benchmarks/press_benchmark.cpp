@@ -4,7 +4,8 @@
 // temporary folder (the working directory, so "C:\windows" is the folder C:/windows there)
 // and the simulated bench as the driver. The fixed pauses (the 2 s after programming and
 // the installation check's waits) are skipped, so the figure is the station's own work
-// plus the bench's: the checks, the programming request, both verifications and the records.
+// plus the bench's: the checks, the programming request, both verifications, the records
+// and the production ledger (AddressLedger.csv through the portable file port).
 // Usage: press-benchmark [PRESSES]   (default 20 per lot size)
 #include <chrono>
 #include <cstdio>
@@ -17,6 +18,8 @@
 #include "bench/bench_device.h"
 #include "portable/file_system_portable.h"
 #include "portable/profile_files_portable.h"
+#include "portable/ledger_ports_portable.h"
+#include "progstation/ledger/file_ledger.h"
 #include "progstation/station_dialog.h"
 #include "resources/progstation_ids.h"
 #include "tests/fakes/fake_dialog.h"
@@ -34,7 +37,7 @@ struct NoErrorTexts : platform::ErrorTexts {
     std::string text(uint32_t) override { return {}; }
 };
 struct NoLauncher : progstation::ProcessLauncher {
-    bool runAndWait(const std::string&) override { return false; }
+    progstation::ProgramEnd runAndWait(const std::string&) override { return {}; }
 };
 
 bool benchctl(const std::vector<std::string>& args) {
@@ -77,10 +80,13 @@ double msPerPress(int adapters, int presses, const fs::path& source) {
     login::LoginState loginState;
     login::PasswordStore passwordStore(passwordFiles, system);
     login::InlineLoginTexts loginTexts;
+    ledger::PortableLedgerFiles ledgerFiles;
+    ledger::PortableLedgerClock ledgerClock;
+    ledger::FileLedger ledger(ledgerFiles, ledgerClock, "C:\\windows\\AddressLedger.csv", "BENCHMARK");
 
     progstation::StationDialog station(
         progstation::StationPorts{profiles, files, system, pauses, errors, strings, device, registry,
-                                  launcher},
+                                  launcher, ledger},
         login::LoginContext{loginState, passwordStore, loginTexts, login::kStationLogin});
     test::FakeDialog view(rc, IDD_PROGSTATION);
     view.open(station);

@@ -151,6 +151,7 @@ void DiagnosticsDialog::start() {
     runActive_ = true;
     TestRun run(ports_.device, ports_.threads, ports_.runIdle, *this, *this, stopRequested_);
     const TestResult result = run.runTests(selection_);
+    lastResult_ = result;
     if (result == kPassed) {
         view().setTitle(kTitle);
         if (autoMode_)

@@ -59,6 +59,9 @@ public:
     bool autoMode() const { return autoMode_; }
     const TestSelection& selection() const { return selection_; }
     bool stopRequested() const { return stopRequested_.load() != 0; }
+    // The program's exit code: the TestResult of the last test run (0 passed), kNoRun when
+    // none was made.
+    TestResult exitCode() const { return lastResult_; }
 
 private:
     void applyEnableRule();
@@ -82,6 +85,7 @@ private:
     TestSelection selection_;
     bool autoMode_ = false;
     bool runActive_ = false;  // a Start has passed the driver check
+    TestResult lastResult_ = kNoRun;
 };
 
 }  // namespace lt::ethtester

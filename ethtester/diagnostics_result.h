@@ -37,6 +37,9 @@ inline constexpr TestResult kSendReceiveFailed{12};
 inline constexpr TestResult kLoopbackModeFailed{13};
 inline constexpr TestResult kThreadStartFailed{14};
 inline constexpr TestResult kNotAutoNegotiation{15};
+// EthTester's exit code when it ends without a test run (Exit before any Start, or a Start
+// that stopped at its driver check): never 0, so a station never takes it for a pass.
+inline constexpr TestResult kNoRun{16};
 
 // What Start captured from the dialog; workers read it, nobody changes it during a run.
 struct TestSelection {

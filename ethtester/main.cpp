@@ -46,5 +46,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     lt::ethtester::DiagnosticsDialog dialog(lt::ethtester::DiagnosticsPorts{
         strings, settings, system, *access.device, errorTexts, errorBox, threads, runIdle, clock, logFiles, access.training});
     lt::win32::runDialog(IDD_ETHTESTER_MAIN, dialog, nullptr, "EthTester");
-    return 0;
+    // The station that started it writes this beside the lot in its ledger.
+    return dialog.exitCode().code();
 }

@@ -81,6 +81,19 @@ bool AddressPlan::recordRange(const AddressTexts& startBoxes, uint32_t deviceCou
     return store_.apply(change);
 }
 
+AddressPlan::RangeRecords AddressPlan::rangeRecords() {
+    return {store_.readAddressTexts(AddressRecord::Initial, kStation), store_.readText(keys::InitialDevCount, kStation),
+            store_.readText(keys::PreviousDevCount, kStation)};
+}
+
+bool AddressPlan::restoreRange(const RangeRecords& records) {
+    settings::SettingsChange change;
+    change.addressTexts(AddressRecord::Initial, records.start);
+    change.text(keys::InitialDevCount, records.count);
+    change.text(keys::PreviousDevCount, records.programmed);
+    return store_.apply(change);
+}
+
 adapter::MacAddress AddressPlan::fillRequestAddresses(bool newRange, const AddressTexts& startBoxes,
                                                       uint32_t deviceCount, bool overwrite,
                                                       adapter::ProgramRequest& request) {

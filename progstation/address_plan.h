@@ -58,6 +58,18 @@ public:
     bool recordRange(const AddressTexts& startBoxes, uint32_t deviceCount, bool overwrite, bool autoDiagnostics,
                      bool newRange);
 
+    // The records that Record range changes and that decide the range, as they stand, and
+    // putting them back as one change: a press refused before its programming request keeps
+    // nothing of its range record, so a new range typed over a range in progress does not
+    // end that range's progress when nothing was programmed.
+    struct RangeRecords {
+        AddressTexts start;      // INITIALMACADDR
+        std::string count;       // INITIALDEVCOUNT
+        std::string programmed;  // PREVIOUSDEVCOUNT
+    };
+    RangeRecords rangeRecords();
+    bool restoreRange(const RangeRecords& records);
+
     // Fills the request's address and count fields, places the start address into the
     // request's image, and returns the lot start address (the address the first adapter
     // of this lot must receive).

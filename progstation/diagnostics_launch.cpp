@@ -22,13 +22,16 @@ std::string diagnosticsInPackageFolder(platform::SystemPaths& paths, std::string
     return windows->substr(0, 1) + ":\\UsbMac\\" + std::string(program);
 }
 
-void launchDiagnostics(platform::SystemPaths& paths, ProcessLauncher& launcher, const std::function<void()>& notFound,
-                       std::string_view program) {
+ProgramEnd launchDiagnostics(platform::SystemPaths& paths, ProcessLauncher& launcher,
+                             const std::function<void()>& notFound, std::string_view program) {
     for (const std::string& path :
          {diagnosticsInCurrentDirectory(paths, program), diagnosticsInPackageFolder(paths, program)}) {
-        if (!path.empty() && launcher.runAndWait(path)) return;
+        if (path.empty()) continue;
+        const ProgramEnd end = launcher.runAndWait(path);
+        if (end.started) return end;
     }
     notFound();
+    return {};
 }
 
 }  // namespace lt::progstation

@@ -1,7 +1,9 @@
 // diagnostics_launch.h: starting EthTester as a separate process and waiting for it to end.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -28,8 +30,9 @@ std::string diagnosticsInCurrentDirectory(platform::SystemPaths& paths,
 std::string diagnosticsInPackageFolder(platform::SystemPaths& paths, std::string_view program = kDiagnosticsProgram);
 
 // Starts EthTester from the first place that works and waits for it; `notFound` shows the
-// operator's message when it starts from neither.
-void launchDiagnostics(platform::SystemPaths& paths, ProcessLauncher& launcher, const std::function<void()>& notFound,
+// operator's message when it starts from neither. EthTester's exit code is its run's
+// TestResult (0 passed).
+ProgramEnd launchDiagnostics(platform::SystemPaths& paths, ProcessLauncher& launcher, const std::function<void()>& notFound,
                        std::string_view program = kDiagnosticsProgram);
 
 }  // namespace lt::progstation

@@ -4,16 +4,20 @@
 // ProgStationTraining.exe on the simulated bench, which shows its training mark and starts
 // the training tester. Only the training build links the bench.
 #include "common/login/login_dialogs.h"
+#include "progstation/ledger/file_ledger.h"
+#include "progstation/press_ledger.h"
 #include "progstation/station_dialog.h"
 #include "resources/progstation_ids.h"
 #include "win32/adapter_access.h"
 #ifdef LT_TRAINING_BUILD
 #include "win32/bench_access_win32.h"
 #endif
+#include "win32/computer_name_win32.h"
 #include "win32/dialog_host.h"
 #include "win32/driver_disk_win32.h"
 #include "win32/error_text.h"
 #include "win32/file_system_win32.h"
+#include "win32/ledger_ports_win32.h"
 #include "win32/password_files_win32.h"
 #include "win32/pauses_win32.h"
 #include "win32/process_launcher_win32.h"
@@ -44,13 +48,23 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     lt::win32::AdapterAccess access = lt::win32::openDriverAccess();
 #endif
 
+    // The production ledger: the station's own AddressLedger.csv beside EpromData.ini, its lines
+    // signed with the station's name ([LEDGER] StationName, else the computer's name).
+    lt::win32::LedgerFilesWin32 ledgerFiles;
+    lt::win32::LedgerClockWin32 ledgerClock;
+    lt::win32::ComputerNameWin32 computer;
+    lt::settings::SettingsStore settings(
+        profiles, files, lt::settings::settingsPaths(system).value_or(lt::settings::settingsPathsIn("")));
+    lt::ledger::FileLedger ledger(ledgerFiles, ledgerClock, lt::progstation::stationLedgerPath(system),
+                                  lt::progstation::stationName(settings, computer));
+
     lt::login::LoginState loginState;  // one per run of the program
     lt::login::PasswordStore passwordStore(passwordFiles, system);
     lt::login::InlineLoginTexts loginTexts;
 
     lt::progstation::StationDialog dialog(
         lt::progstation::StationPorts{profiles, files, system, pauses, errors, strings, *access.device,
-                                      registry, launcher, access.training},
+                                      registry, launcher, ledger, access.training},
         lt::login::LoginContext{loginState, passwordStore, loginTexts, lt::login::kStationLogin},
         lt::progstation::DriverDiskPorts{profiles, system, files, shellFolders, folderBrowser, strings});
     lt::win32::runDialog(IDD_PROGSTATION, dialog, nullptr, std::string(lt::progstation::kProgramName));

@@ -1,6 +1,7 @@
 // programming_cycle.cpp: Run press and Program lot in their order, the prompts of every reply status, and the two verifications.
 #include "progstation/programming_cycle.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -104,10 +105,13 @@ std::optional<Outcome> ProgrammingCycle::runPress() {
         return std::nullopt;
     }
     if (packageRefuses()) return std::nullopt;
+    // ---- Ledger: one that cannot be read refuses the press before anything is recorded.
+    if (!ledger_.ready()) return Outcome::NotProgrammed;
 
     data_.newRange = plan_.decideRange(startBoxes_, data_.deviceCount);
     host_.enterBusy();
     const bool autoDiagnostics = view_.checked(IDC_AUTO_DIAGNOSTICS);
+    rangeBefore_ = plan_.rangeRecords();  // ledger: put back when the press is refused before its request
     if (!plan_.recordRange(startBoxes_, data_.deviceCount, view_.checked(IDC_OVERWRITE), autoDiagnostics,
                            data_.newRange)) {
         // Programming a lot of a range that is not recorded could hand its addresses out again.
@@ -115,10 +119,13 @@ std::optional<Outcome> ProgrammingCycle::runPress() {
             ui::Icon::Stop, ui::Buttons::Ok);
         return Outcome::RecordsNotWritten;
     }
+    diagnosticsDetail_ = diagnosticsDetail(false, std::nullopt);  // ledger: unless the tester runs now
     if (autoDiagnostics) {
         host_.setStatus(IDS_DIAGNOSIS);
-        launchDiagnostics(ports_.system, ports_.launcher, [&] { message(IDS_TESTER_NOT_FOUND, ui::Icon::Stop); },
-                          diagnosticsProgram(ports_.training));
+        const ProgramEnd tester =
+            launchDiagnostics(ports_.system, ports_.launcher, [&] { message(IDS_TESTER_NOT_FOUND, ui::Icon::Stop); },
+                              diagnosticsProgram(ports_.training));
+        diagnosticsDetail_ = diagnosticsDetail(tester.started, tester.exitCode);  // ledger: the issued lines' detail
         host_.setStatus(IDS_PROGRAMMING);
     }
     // The programming step's handle is opened here and handed on to the request; every step
@@ -127,14 +134,83 @@ std::optional<Outcome> ProgrammingCycle::runPress() {
     return openControlDevice() ? programLot(false) : Outcome::NoDevice;
 }
 
-std::string ProgrammingCycle::failureText(uint32_t error) {
+// The system's text for the error code, or the code itself in eight hexadecimal digits.
+std::string ProgrammingCycle::errorText(uint32_t error) {
     std::string text = ports_.errors.text(error);
     if (text.empty()) {
         char code[16];
         std::snprintf(code, sizeof code, "(0x%08x)", unsigned(error));
         text = code;
     }
-    return "DeviceIoControl Failure: " + text;
+    return text;
+}
+
+std::string ProgrammingCycle::failureText(uint32_t error) { return "DeviceIoControl Failure: " + errorText(error); }
+
+// The lot's addresses are the lot start stepped by 0 .. n - 1, n the adapters attached now.
+// A count that cannot be had refuses the press: programming adapters whose number is not
+// known would give addresses that no issued line holds.
+bool ProgrammingCycle::issueLot(const adapter::ProgramRequest& request) {
+    uint32_t adapters = 0, error = 0;
+    if (!adapter::getDeviceCount(*data_.handle, adapters, error)) {
+        ask(ui::fillIn(ports_.strings.text(IDS_LEDGER_COUNT_FAILED), {errorText(error)}), ui::Icon::Stop,
+            ui::Buttons::Ok);
+        return false;
+    }
+    const std::vector<adapter::MacAddress> addresses = ledger::lotAddresses(data_.lotStart, adapters);
+    GuardDecision decision = ledger_.guard(addresses);
+    if (!decision.go) return false;
+
+    ledger::LotPlan plan;
+    plan.rangeStart = addressFromBoxes(startBoxes_);
+    plan.rangeCount = request.deviceCount;
+    plan.lotStart = data_.lotStart;
+    plan.adapters = adapters;
+    plan.vid = eeprom::hexWord(data_.descriptors.vid);
+    plan.pid = eeprom::hexWord(data_.descriptors.pid);
+    plan.detail = diagnosticsDetail_;
+    plan.reissued = std::move(decision.again);
+    plan.reissueDetail = decision.detail;
+    const std::optional<ledger::IssueResult> issued = ledger_.issue(plan);
+    if (!issued) return false;
+    // The station's own ledger gives the plan's lot start back. A ledger shared by several
+    // stations may reserve another one: the request's previous-address and previous-count
+    // fields (and data_.lotStart) are then to be filled from issued->lotStart here.
+    lot_ = issued->lot;
+    return true;
+}
+
+void ProgrammingCycle::voidLot(std::string_view reason) {
+    if (lot_ && *lot_ != 0) ledger_.voidLot(*lot_, reason);
+    lot_.reset();
+}
+
+void ProgrammingCycle::shipLot(const adapter::ProgramReply& reply) {
+    if (!lot_) return;
+    std::vector<ledger::ShippedAdapter> shipped;
+    for (uint32_t d = 1; d <= reply.count && std::size_t(d) * 6 <= readBack_.size(); ++d) {
+        ledger::ShippedAdapter a;
+        a.device = d;
+        std::copy_n(readBack_.begin() + std::ptrdiff_t(d - 1) * 6, 6, a.mac.begin());
+        if (d <= serials_.size()) a.serial = serials_[d - 1];
+        shipped.push_back(std::move(a));
+    }
+    if (*lot_ != 0 || !shipped.empty()) ledger_.ship(*lot_, shipped, data_.lotStart, reply.lastAddress);
+    lot_.reset();
+}
+
+// The range's records as they were before the press (written only when the press changed
+// them). Should that write fail, the refused press's range record stands, as after a range
+// the driver refuses, and the operator is told.
+Outcome ProgrammingCycle::notProgrammed() {
+    data_.handle.reset();
+    const AddressPlan::RangeRecords now = plan_.rangeRecords();
+    const bool changed = now.start != rangeBefore_.start || now.count != rangeBefore_.count ||
+                         now.programmed != rangeBefore_.programmed;
+    if (changed && !plan_.restoreRange(rangeBefore_))
+        ask(ui::fillIn(ports_.strings.text(IDS_RANGE_NOT_RECORDED), {store_.path(settings::SettingsFile::EpromData)}),
+            ui::Icon::Stop, ui::Buttons::Ok);
+    return Outcome::NotProgrammed;
 }
 
 Outcome ProgrammingCycle::programLot(bool overwriteForced) {
@@ -155,7 +231,13 @@ Outcome ProgrammingCycle::programLot(bool overwriteForced) {
         // The request and the descriptor verification on the handle the press opened (opened
         // again for the Ignore repetition), closed before the reply is acted on.
         const StepHandle step(data_.handle);
-        if (!step.isOpen() && !openControlDevice()) return Outcome::NoDevice;
+        if (!step.isOpen() && !openControlDevice()) {
+            voidLot("control device not opened");  // the repetition chosen with Ignore
+            return Outcome::NoDevice;
+        }
+        // ---- Ledger: the issued lines before the request (the repetition chosen with Ignore
+        // programs the same lot again and issues nothing).
+        if (!overwriteForced && !issueLot(request)) return notProgrammed();
         sent = adapter::programEeprom(*step, request, reply, error);
         if (sent && reply.status == adapter::kStatusVerifyDescriptors && !verifyDescriptors(*step)) {
             message(IDS_DESCRIPTOR_FAILED, ui::Icon::Stop);
@@ -164,18 +246,22 @@ Outcome ProgrammingCycle::programLot(bool overwriteForced) {
     }
     if (!sent) {
         ask(failureText(error), ui::Icon::Stop, ui::Buttons::Ok);
+        voidLot("programming request failed");
         return Outcome::RequestFailed;
     }
 
     if (reply.status == adapter::kStatusInvalidRange) {
         message(IDS_INVALID_RANGE, ui::Icon::Stop);
+        voidLot("invalid range");
         return Outcome::InvalidRange;
     }
     if (reply.status == adapter::kStatusCountMismatch) {
         const int64_t expected = int64_t(int32_t(request.deviceCount - request.previousCount));
         const std::string text = ui::fillIn(ports_.strings.text(IDS_COUNT_MISMATCH),
                                             {std::to_string(expected), std::to_string(int32_t(reply.count))});
-        if (ask(text, ui::Icon::Exclamation, ui::Buttons::OkCancel) != ui::Answer::Ok) return Outcome::CountRefused;
+        const bool removing = ask(text, ui::Icon::Exclamation, ui::Buttons::OkCancel) == ui::Answer::Ok;
+        voidLot("count mismatch");
+        if (!removing) return Outcome::CountRefused;
         host_.setStatus(IDS_ENTER_INPUTS);
         return Outcome::Programmed;
     }
@@ -184,16 +270,24 @@ Outcome ProgrammingCycle::programLot(bool overwriteForced) {
             ask(ports_.strings.text(IDS_ADDRESS_CONFLICT), ui::Icon::Exclamation, ui::Buttons::AbortRetryIgnore);
         if (answer == ui::Answer::Ignore) return programLot(true);
         if (answer == ui::Answer::Retry) {
+            voidLot("address conflict, retry");
             host_.setStatus(IDS_ENTER_INPUTS);
             return Outcome::Programmed;
         }
+        voidLot("address conflict, abort");
         return Outcome::Aborted;
     }
 
     const bool vendorPartOk = verifyVendorPart(reply.count);
     if (!vendorPartOk) message(IDS_VENDOR_PART_FAILED, ui::Icon::None);
-    if (descriptorsWrong) return Outcome::DescriptorsWrong;
-    if (!vendorPartOk) return Outcome::VendorPartWrong;
+    if (descriptorsWrong) {
+        voidLot("descriptor verification failed");
+        return Outcome::DescriptorsWrong;
+    }
+    if (!vendorPartOk) {
+        voidLot("vendor part verification failed");
+        return Outcome::VendorPartWrong;
+    }
 
     {
         // The installation check opens the step's handle itself.
@@ -209,8 +303,10 @@ Outcome ProgrammingCycle::programLot(bool overwriteForced) {
                        {adapter::formatLower(data_.lotStart), adapter::formatLower(reply.lastAddress),
                         store_.path(settings::SettingsFile::EpromData)}),
             ui::Icon::Stop, ui::Buttons::Ok);
+        voidLot("records not written");
         return Outcome::RecordsNotWritten;
     }
+    shipLot(reply);  // ledger: the recorded lot's adapters as read back
     data_.lotLast = reply.lastAddress;
     host_.showLastAssigned();
     if (plan_.rangeComplete()) return Outcome::RangeComplete;
@@ -221,11 +317,14 @@ Outcome ProgrammingCycle::programLot(bool overwriteForced) {
 bool ProgrammingCycle::verifyDescriptors(adapter::ControlHandle& handle) {
     uint32_t count = 0, error = 0;
     if (!adapter::getDeviceCount(handle, count, error)) return false;
+    serials_.assign(count, std::string());
     for (uint32_t device = 1; device <= count; ++device) {
         std::array<uint8_t, adapter::kReadRecordSize> bytes{};
         if (!adapter::readEeprom(handle, device, bytes, error)) return false;
         const eeprom::EepromReadRecord record = eeprom::decodeReadRecord(bytes);
         if (!record.hasDescriptors()) continue;
+        // As the EEPROM viewer shows it: the six bytes as stored, upper case, joined by hyphens.
+        serials_[device - 1] = adapter::formatUpper(record.serialNumber);
         if (record.manufacturer != data_.descriptors.manufacturer) return false;
         if (record.product != data_.descriptors.product) return false;
         if (eeprom::serialToAddress(record.serialNumber) != adapter::stepAddress(data_.lotStart, device - 1))
@@ -236,11 +335,14 @@ bool ProgrammingCycle::verifyDescriptors(adapter::ControlHandle& handle) {
 
 bool ProgrammingCycle::verifyVendorPart(uint32_t found) {
     const StepHandle step(data_.handle);
+    readBack_.clear();
     if (!openControlDevice()) return false;
     std::vector<uint8_t> addresses;  // 6 bytes for each adapter found, allocated for the request
     uint32_t error = 0;
-    return adapter::getMacAddresses(*step, found, addresses, error) &&
-           AddressPlan::vendorPartCheck(addressFromBoxes(startBoxes_), addresses, found);
+    const bool read = adapter::getMacAddresses(*step, found, addresses, error);
+    const bool passed = read && AddressPlan::vendorPartCheck(addressFromBoxes(startBoxes_), addresses, found);
+    readBack_ = read ? std::move(addresses) : std::vector<uint8_t>();  // ledger: the shipped lines' addresses
+    return passed;
 }
 
 }  // namespace lt::progstation

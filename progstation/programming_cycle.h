@@ -14,6 +14,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "common/adapter/control_device.h"
 #include "common/adapter/mac_address.h"
@@ -22,6 +24,7 @@
 #include "common/ui/dialog_view.h"
 #include "progstation/address_plan.h"
 #include "progstation/install_check.h"
+#include "progstation/press_ledger.h"
 #include "progstation/station_ports.h"
 
 namespace lt::progstation {
@@ -43,6 +46,12 @@ enum class Outcome : int {
     // A message has said which; the station stays open, idle with status message 12, the
     // caption as it was, and the range is not completed.
     RecordsNotWritten = 30,
+    // Refused before the programming request, with nothing programmed and the range's record
+    // put back as it was: the production ledger cannot be read or written, the re-issue
+    // guard was answered No or its login did not pass, or the adapters could not be counted.
+    // A message has said why (except after No); the station stays open, idle with status
+    // message 12, the caption as it was.
+    NotProgrammed = 31,
 };
 
 inline constexpr uint32_t kProgramPauseMs = 2000;
@@ -92,8 +101,8 @@ protected:
 class ProgrammingCycle {
 public:
     ProgrammingCycle(StationPorts& ports, ui::DialogView& view, CycleHost& host, settings::SettingsStore& store,
-                     AddressPlan& plan, StationData& data)
-        : ports_(ports), view_(view), host_(host), store_(store), plan_(plan), data_(data) {}
+                     AddressPlan& plan, StationData& data, PressLedger& ledger)
+        : ports_(ports), view_(view), host_(host), store_(store), plan_(plan), data_(data), ledger_(ledger) {}
 
     // The Start button's action. Nothing when the press ends before the busy state (an
     // empty address box, a refused input, the driver package refusal) or closes the
@@ -105,8 +114,10 @@ public:
 
     // Every adapter of the revision with descriptor fields reads back the station's padded
     // strings and its own address as serial number. A failed count or read request fails.
+    // The serial numbers read are kept for the lot's shipped lines.
     bool verifyDescriptors(adapter::ControlHandle& handle);
     // Every address read back carries the start address's vendor part (on a new handle).
+    // The addresses read are kept for the lot's shipped lines.
     bool verifyVendorPart(uint32_t found);
     // Opens the station's handle (within a step); on failure message 13 and false.
     bool openControlDevice();
@@ -121,7 +132,18 @@ private:
     bool driverVersionOk();
     uint32_t chipRevision();
     bool packageRefuses();
+    std::string errorText(uint32_t error);
     std::string failureText(uint32_t error);
+    // ---- The production ledger's part of a press (press_ledger.h).
+    // Counts the adapters on the step's handle, asks the guard and writes the issued lines;
+    // false refuses the press before the request.
+    bool issueLot(const adapter::ProgramRequest& request);
+    // The lot reached the request and is not recorded.
+    void voidLot(std::string_view reason);
+    // The lot is recorded: its adapters as read back.
+    void shipLot(const adapter::ProgramReply& reply);
+    // Refused before the request: the range's record put back.
+    Outcome notProgrammed();
 
     StationPorts& ports_;
     ui::DialogView& view_;
@@ -129,8 +151,14 @@ private:
     settings::SettingsStore& store_;
     AddressPlan& plan_;
     StationData& data_;
+    PressLedger& ledger_;
     AddressTexts startBoxes_;
     InstallResult installResult_ = InstallResult::NothingToCheck;
+    AddressPlan::RangeRecords rangeBefore_;   // the range's records before this press
+    std::string diagnosticsDetail_ = diagnosticsDetail(false, std::nullopt);
+    std::optional<uint64_t> lot_;             // the ledger's lot, once issued
+    std::vector<uint8_t> readBack_;           // the addresses of the vendor-part verification
+    std::vector<std::string> serials_;        // the serial numbers read back, by device number - 1
 };
 
 }  // namespace lt::progstation

@@ -49,7 +49,15 @@ void StationDialog::onInit() {
 
     view().setText(IDC_DEVICE_COUNT, settings::formatCount(data_.deviceCount));
     showDescriptors();
+
+    // ---- Ledger: read once here; a damaged one is reported and refuses every press until it reads.
+    ledger_.emplace(ports_.ledger, view(), ports_.strings, ports_.errors, *store_, login_,
+                    stationLedgerPath(ports_.system));
+    ledger_->start();
+    showCounters();
 }
+
+void StationDialog::showCounters() { view().setText(IDC_LEDGER_COUNTERS, ledger_->counters()); }
 
 // The three station options, each an integer read with default 1; two are copied into the
 // programming records as the numbers read.
@@ -136,9 +144,10 @@ void StationDialog::onCommand(int id, ui::Notify code) {
 }
 
 void StationDialog::press() {
-    ProgrammingCycle cycle(ports_, view(), *this, *store_, *plan_, data_);
+    ProgrammingCycle cycle(ports_, view(), *this, *store_, *plan_, data_, *ledger_);
     const std::optional<Outcome> outcome = cycle.runPress();
     installResult_ = cycle.lastInstallResult();
+    showCounters();
     if (outcome) react(*outcome);
 }
 
@@ -153,6 +162,7 @@ void StationDialog::react(Outcome outcome) {
     case Outcome::NoDevice:
     case Outcome::InvalidRange:
     case Outcome::RecordsNotWritten:  // the caption stays: the range goes on from its records
+    case Outcome::NotProgrammed:
         showLastAssigned();
         enterIdle();
         setStatus(IDS_ENTER_INPUTS);

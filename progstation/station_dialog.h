@@ -3,7 +3,9 @@
 // The dialog opens with the station options copied from EthernetDiagnostic.ini and the
 // inputs restored from the programming records, runs the programming cycle at each press
 // of Start and turns its outcome into the next state: ready for the next lot ("&Next"),
-// ready for a new range ("&Start"), or closed. It has no close box; Enter and Escape do
+// ready for a new range ("&Start"), or closed. The production ledger is read at the
+// opening (a lot the station was stopped in is shown once) and its counters are shown in a
+// line of their own, updated after every press. It has no close box; Enter and Escape do
 // nothing; every way of closing goes through the Exit action, which leaves
 // DIAGNOSTICSMODE AUTO at "0".
 #pragma once
@@ -17,6 +19,7 @@
 #include "progstation/address_plan.h"
 #include "progstation/descriptor_inputs.h"
 #include "progstation/driver_disk.h"
+#include "progstation/press_ledger.h"
 #include "progstation/programming_cycle.h"
 #include "progstation/station_ports.h"
 
@@ -63,6 +66,7 @@ private:
     void createDisk();
     void takeDescriptorBoxes();
     void enableWorkControls(bool on);
+    void showCounters();
 
     StationPorts ports_;
     login::LoginContext login_;
@@ -70,6 +74,7 @@ private:
     DescriptorFile descriptorFile_;
     std::optional<settings::SettingsStore> store_;
     std::optional<AddressPlan> plan_;
+    std::optional<PressLedger> ledger_;
     StationData data_;
     InstallResult installResult_ = InstallResult::NothingToCheck;
 };

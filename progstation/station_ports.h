@@ -11,6 +11,7 @@
 #include "common/ui/strings.h"
 #include "progstation/device_registry.h"
 #include "progstation/process_launcher.h"
+#include "progstation/ledger/address_ledger.h"
 
 namespace lt::progstation {
 
@@ -24,6 +25,7 @@ struct StationPorts {
     adapter::ControlDevice& device;     // the adapter driver's control device (or the bench)
     DeviceRegistry& registry;           // the USB device registry, read after programming
     ProcessLauncher& launcher;          // EthTester
+    ledger::AddressLedger& ledger;      // the production ledger (AddressLedger.csv), not yet opened
     adapter::TrainingMode training = {};  // the training build: `device` is the simulated bench
 };
 

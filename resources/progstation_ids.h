@@ -33,6 +33,8 @@
 #define IDC_REV_C_INPUTS 1029
 /* Shown only by the training build: "Training: simulated adapters (bench file ...)". */
 #define IDC_TRAINING_MARK 1040
+/* The production ledger's counters of the current range and of today. */
+#define IDC_LEDGER_COUNTERS 1041
 
 /* The descriptor boxes: the same IDs in the main dialog and in "Rev C Inputs". */
 #define IDC_MANUFACTURER 1023
@@ -79,3 +81,15 @@
 #define IDS_END_NOT_RECORDED 33
 /* The training build's mark in the main dialog (%s: the bench file). */
 #define IDS_TRAINING_MARK 40
+/* The production ledger (AddressLedger.csv): %s are the ledger's path and the system's
+   error text (or the reason it is damaged), the number and the first and last address of
+   the devices concerned, and the guard's count, address, time and station. */
+#define IDS_LEDGER_DAMAGED 50
+#define IDS_LEDGER_NOT_WRITTEN 51
+#define IDS_LEDGER_INTERRUPTED 52
+#define IDS_LEDGER_GUARD 53
+#define IDS_LEDGER_COUNT_FAILED 54
+#define IDS_LEDGER_SHIP_NOT_WRITTEN 55
+#define IDS_LEDGER_COUNTERS 56
+#define IDS_LEDGER_COUNTERS_NO_RANGE 57
+#define IDS_LEDGER_COUNTERS_UNREADABLE 58

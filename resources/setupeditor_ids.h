@@ -27,6 +27,8 @@
 #define IDC_ADDRESS_BYTE5 1034
 #define IDC_ADDRESS_BYTE6 1035
 #define IDC_CLEAR_ADDRESS 1036
+/* The station's re-issue guard ([LEDGER] GuardReissue), with the other station options. */
+#define IDC_GUARD_REISSUE 1040
 
 /* String table (the login's messages are in login_ids.h). */
 #define IDS_STATUS_START 1

@@ -51,6 +51,8 @@ void SettingsEditorDialog::onInit() {
         if (field.flag) view().setChecked(id, loaded.*field.flag != 0);
         else view().setText(id, loaded.*field.text);
     }
+    // The station's ledger guard, kept in its own section beside the diagnostics settings.
+    view().setChecked(IDC_GUARD_REISSUE, store_->readNumber(settings::keys::GuardReissue, Reader::SetupEditor) != 0);
 
     if (store_->exists(SettingsFile::EpromData)) loadAddress();
 
@@ -80,6 +82,7 @@ settings::AddressTexts SettingsEditorDialog::addressBoxes() {
 
 void SettingsEditorDialog::enableSettings(bool on) {
     for (const auto& bound : kSettingsControls) view().enable(bound.control, on);
+    view().enable(IDC_GUARD_REISSUE, on);
     for (int id : kAddressBoxes) view().enable(id, on);
 }
 
@@ -126,7 +129,9 @@ bool SettingsEditorDialog::writeDiagnosticSettings() {
         if (view().text(id).empty()) view().setText(id, "1");
         s.*field.text = view().text(id);
     }
-    return store_->saveDiagnosticSettings(s);
+    const bool saved = store_->saveDiagnosticSettings(s);
+    // The station's ledger guard, after the other station options.
+    return store_->writeFlag(settings::keys::GuardReissue, view().checked(IDC_GUARD_REISSUE)) && saved;
 }
 
 void SettingsEditorDialog::notSaved(SettingsFile file) {

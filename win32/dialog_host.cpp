@@ -141,6 +141,7 @@ public:
         case ui::Buttons::YesNo: flags |= MB_YESNO; break;
         case ui::Buttons::YesNoCancel: flags |= MB_YESNOCANCEL; break;
         case ui::Buttons::RetryCancel: flags |= MB_RETRYCANCEL; break;
+        case ui::Buttons::YesNoDefaultNo: flags |= MB_YESNO | MB_DEFBUTTON2; break;
         }
         const std::string title = caption.empty() ? programName_ : std::string(caption);
         return static_cast<ui::Answer>(MessageBoxA(hwnd_, std::string(text).c_str(), title.c_str(), flags));

@@ -7,7 +7,7 @@ namespace lt::win32 {
 
 class ProcessLauncherWin32 : public progstation::ProcessLauncher {
 public:
-    bool runAndWait(const std::string& path) override;
+    progstation::ProgramEnd runAndWait(const std::string& path) override;
 };
 
 }  // namespace lt::win32

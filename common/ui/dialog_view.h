@@ -25,7 +25,9 @@ inline constexpr int kIdOk = 1;
 inline constexpr int kIdCancel = 2;
 
 enum class Icon { None, Stop, Exclamation, Information, Question };
-enum class Buttons { Ok, OkCancel, AbortRetryIgnore, YesNo, YesNoCancel, RetryCancel };
+// YesNoDefaultNo: Yes and No with No the default button (Enter answers No), for a question
+// whose Yes is the exception.
+enum class Buttons { Ok, OkCancel, AbortRetryIgnore, YesNo, YesNoCancel, RetryCancel, YesNoDefaultNo };
 
 // A column of a report-style list view.
 struct ListColumn {

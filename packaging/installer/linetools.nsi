@@ -10,9 +10,10 @@
 ; Silent use: LineToolsSetup.exe /S [/TRAINING] [/D=C:\Folder]  (/D last on the line, unquoted;
 ;             /TRAINING adds the training component); Uninstall.exe /S  in the install folder.
 ;
-; The records the programs share (EpromData.ini, EthernetDiagnostic.ini, Password.dat and the
-; station's Customize.ini, all in the Windows directory) are not part of this package: the
-; uninstaller removes only the files it lists below and so never touches them. A log that
+; The records the programs share (EpromData.ini, EthernetDiagnostic.ini, Password.dat, the
+; station's Customize.ini and its ledger AddressLedger.csv, all in the Windows directory) are
+; not part of this package: the uninstaller removes only the files it lists below and so
+; never touches them. A log that
 ; EthTester wrote into the install folder stays too, and with it the folder; so does a
 ; training bench file (TrainingBench.txt) made there with benchctl.
 

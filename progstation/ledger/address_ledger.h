@@ -56,6 +56,7 @@ struct InterruptedLot {
     uint32_t adapters = 0;  // addresses left open
     MacAddress first{};     // the open address of the lowest device number
     MacAddress last{};      // ... and of the highest
+    uint32_t firstDevice = 0;  // that lowest device number
 };
 
 struct OpenResult {

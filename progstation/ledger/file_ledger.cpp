@@ -79,6 +79,7 @@ void FileLedger::clearIndex() {
     stationIds_.clear();
     openLots_.clear();
     lotMarks_.clear();
+    reissuedBy_.clear();
     days_.clear();
     latest_.reset();
     highestLot_ = 0;
@@ -175,6 +176,7 @@ OpenResult FileLedger::open() {
         if (!lowest) continue;
         found.first = lowest->mac;
         found.last = highest->mac;
+        found.firstDevice = lowest->device;
         result.interrupted.push_back(found);
         interrupted_.push_back(lot);
     }
@@ -255,6 +257,7 @@ void FileLedger::apply(const Record& r) {
         break;
     }
     case Event::Shipped: {
+        forgetReissue(r.lot, addressKey(r.mac));  // the re-issue took place
         AddressState& a = addresses_[addressKey(r.mac)];
         ++a.shipped;
         a.shippedAt = r.time;
@@ -271,6 +274,12 @@ void FileLedger::apply(const Record& r) {
         break;
     }
     case Event::Void: {
+        // A lot that handed a shipped address out again and was not recorded did not re-issue
+        // it: the earlier shipment stands, and the guard asks again next time.
+        if (const auto saved = forgetReissue(r.lot, addressKey(r.mac))) {
+            AddressState& a = addresses_[addressKey(r.mac)];
+            if (a.shipped == 0) a = *saved;
+        }
         close(r.lot, r.device);
         LotMarks& marks = lotMarks_[r.lot];
         if (!marks.shipped && !marks.failed) {
@@ -281,10 +290,27 @@ void FileLedger::apply(const Record& r) {
     }
     case Event::Reissued: {
         const auto found = addresses_.find(addressKey(r.mac));
-        if (found != addresses_.end()) found->second.shipped = 0;
+        if (found != addresses_.end()) {
+            reissuedBy_[r.lot].emplace_back(found->first, found->second);
+            found->second.shipped = 0;
+        }
         break;
     }
     }
+}
+
+std::optional<FileLedger::AddressState> FileLedger::forgetReissue(uint64_t lot, uint64_t key) {
+    const auto found = reissuedBy_.find(lot);
+    if (found == reissuedBy_.end()) return std::nullopt;
+    auto& saved = found->second;
+    for (auto it = saved.begin(); it != saved.end(); ++it) {
+        if (it->first != key) continue;
+        const AddressState state = it->second;
+        saved.erase(it);
+        if (saved.empty()) reissuedBy_.erase(found);
+        return state;
+    }
+    return std::nullopt;
 }
 
 // ---- writing

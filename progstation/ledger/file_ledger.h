@@ -1,7 +1,8 @@
 // file_ledger.h: the ledger in the station's own AddressLedger.csv (beside EpromData.ini), append-only, with an index kept in memory.
 //
 // open() reads the file once and builds the index: each address's shipped state since
-// its last `reissued` line, the lots with open `issued` addresses, the latest lot's range
+// its last `reissued` line (a `reissued` line whose lot voids the address instead of
+// shipping it does not count: the earlier shipment stands), the lots with open `issued` addresses, the latest lot's range
 // and the shipped and failed counts per day. Every append updates it, so no operation
 // reads the file again, except the first append after a failed one (below).
 //
@@ -94,6 +95,8 @@ private:
     void apply(const Record& record);
     LotDevice* findDevice(OpenLot& lot, uint32_t device);
     void close(uint64_t lot, uint32_t device);
+    // The state an address had before lot `lot` re-issued it, dropped from the list.
+    std::optional<AddressState> forgetReissue(uint64_t lot, uint64_t key);
     bool isOpen(uint64_t lot, uint32_t device);
     uint32_t stationId(const std::string& name);
     int64_t day(int64_t utc) const;
@@ -129,6 +132,8 @@ private:
     std::unordered_map<std::string, uint32_t> stationIds_;
     std::map<uint64_t, OpenLot> openLots_;
     std::unordered_map<uint64_t, LotMarks> lotMarks_;
+    // Per lot, the addresses it re-issued and has neither shipped nor voided yet, with their state before.
+    std::unordered_map<uint64_t, std::vector<std::pair<uint64_t, AddressState>>> reissuedBy_;
     std::unordered_map<int64_t, DayCounts> days_;
     std::optional<LatestLot> latest_;
     uint64_t highestLot_ = 0;

@@ -10,7 +10,8 @@ namespace lt::test {
 
 namespace {
 
-ui::Answer firstButton(ui::Buttons buttons) {
+// The answer of the box's default button: the first, except where the box makes another the default.
+ui::Answer defaultButton(ui::Buttons buttons) {
     switch (buttons) {
     case ui::Buttons::Ok:
     case ui::Buttons::OkCancel: return ui::Answer::Ok;
@@ -18,6 +19,7 @@ ui::Answer firstButton(ui::Buttons buttons) {
     case ui::Buttons::YesNo:
     case ui::Buttons::YesNoCancel: return ui::Answer::Yes;
     case ui::Buttons::RetryCancel: return ui::Answer::Retry;
+    case ui::Buttons::YesNoDefaultNo: return ui::Answer::No;
     }
     return ui::Answer::Ok;
 }
@@ -267,7 +269,7 @@ void FakeDialog::addListGridLines(int id) {
 }
 
 ui::Answer FakeDialog::messageBox(std::string_view text, ui::Icon icon, ui::Buttons buttons, std::string_view caption) {
-    ShownMessage m{std::string(text), std::string(caption), icon, buttons, templateId_, firstButton(buttons)};
+    ShownMessage m{std::string(text), std::string(caption), icon, buttons, templateId_, defaultButton(buttons)};
     if (!session_->answers.empty()) {
         m.answer = session_->answers.front();
         session_->answers.pop_front();

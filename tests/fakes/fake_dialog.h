@@ -18,9 +18,9 @@
 // characters or else appends, Backspace removes the selected characters or else the last
 // one. Tab into an edit box selects its whole text, as the dialog manager does; text the
 // program sets and a typed character leave nothing selected.
-// Message boxes are answered from `session().answers` in order (the first button of the
-// box when none is left) and recorded; child dialogs run the scripts queued with
-// onChild() for their template.
+// Message boxes are answered from `session().answers` in order (the box's default button
+// when none is left: the first, or No for Buttons::YesNoDefaultNo) and recorded; child
+// dialogs run the scripts queued with onChild() for their template.
 #pragma once
 
 #include "common/ui/dialog_logic.h"

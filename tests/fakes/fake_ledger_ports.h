@@ -1,10 +1,11 @@
-// fake_ledger_ports.h: an in-memory ledger file that fails on command, and a clock set by the test.
+// fake_ledger_ports.h: an in-memory ledger file that fails on command, a clock set by the test, and a computer of a fixed name.
 #pragma once
 
 #include <cstdint>
 #include <map>
 #include <string>
 
+#include "common/platform/computer_name.h"
 #include "progstation/ledger/ledger_clock.h"
 #include "progstation/ledger/ledger_files.h"
 
@@ -53,6 +54,11 @@ struct FakeLedgerClock : ledger::LedgerClock {
     int32_t offset = 0;
     int64_t utcNow() override { return now; }
     int32_t localOffset() override { return offset; }
+};
+
+struct FakeComputerName : platform::ComputerName {
+    std::string computer = "BENCH-PC";
+    std::string name() override { return computer; }
 };
 
 }  // namespace lt::test

@@ -203,6 +203,8 @@ TEST_F(DiagnosticsDialogTest, aPassedManualRunRestoresTheControlsWithTheCaptured
     EXPECT_EQ(view.text(IDC_PACKET_COUNT), "7");  // written back with "%u"
     EXPECT_EQ(view.text(IDC_PACKET_SIZE), "64");
     EXPECT_TRUE(view.checked(IDC_LONG_LOOPBACK));
+    view.click(IDC_EXIT);
+    EXPECT_EQ(dialog->exitCode(), kPassed) << "Exit after a passed run";
     EXPECT_FALSE(std::filesystem::exists(current.path() / "USBEthDiagnostics.log"));
 }
 
@@ -217,6 +219,7 @@ TEST_F(DiagnosticsDialogTest, autoModeStartsFromTheTimerAndClosesAfterAPass) {
     EXPECT_TRUE(view.ended());
     EXPECT_EQ(status(), strings.text(IDS_EXITING));
     EXPECT_TRUE(errorBox.shown.empty());
+    EXPECT_EQ(dialog->exitCode(), kPassed);
 }
 
 TEST_F(DiagnosticsDialogTest, aRegisterFaultShowsItsBoxAndClosesTheProgram) {
@@ -227,6 +230,7 @@ TEST_F(DiagnosticsDialogTest, aRegisterFaultShowsItsBoxAndClosesTheProgram) {
     EXPECT_EQ(errorBox.shown, std::vector<std::string>{strings.text(IDS_REGISTER_FAILED)});
     EXPECT_TRUE(view.ended());
     EXPECT_EQ(status(), strings.text(IDS_EXITING));
+    EXPECT_EQ(dialog->exitCode(), kRegisterWrongValue) << "the run's result is the exit code";
 }
 
 TEST_F(DiagnosticsDialogTest, aWrongOrFailedDriverVersionClosesTheProgramAfterItsBox) {
@@ -248,6 +252,7 @@ TEST_F(DiagnosticsDialogTest, aWrongOrFailedDriverVersionClosesTheProgramAfterIt
         v.click(IDC_START);
         EXPECT_EQ(errorBox.shown, std::vector<std::string>{strings.text(c.message)});
         EXPECT_TRUE(v.ended());
+        EXPECT_EQ(d.exitCode(), kNoRun);
     }
 }
 
@@ -327,6 +332,7 @@ TEST_F(DiagnosticsDialogTest, exitWhenIdleEndsTheDialogAtOnce) {
     EXPECT_TRUE(view.ended());
     EXPECT_TRUE(dialog->stopRequested());
     EXPECT_EQ(status(), strings.text(IDS_EXITING));
+    EXPECT_EQ(dialog->exitCode(), kNoRun) << "no run made: never taken for a pass";
 }
 
 // The error boxes have no owner, so Exit can be pressed while one is open. In a run that

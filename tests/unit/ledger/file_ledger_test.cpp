@@ -194,6 +194,34 @@ TEST_F(FileLedgerTest, theGuardFindsShippedAddressesUntilTheyAreReissued) {
     EXPECT_EQ(hit.shippedAt, 1714557660);
 }
 
+TEST_F(FileLedgerTest, aReissueWhoseLotIsVoidedLeavesTheEarlierShipmentStanding) {
+    ASSERT_TRUE(ledger->open().ok());
+    clock.now = 1714557600;
+    shipLot(0, 4);  // 0..3 shipped
+    clock.now += 60;
+    // 2 and 3 handed out again, but the lot fails: the units shipped first still carry them.
+    LotPlan again = plan(2, 2);
+    again.reissued = {at(2), at(3)};
+    again.reissueDetail = "operator login";
+    const IssueResult failed = ledger->issue(again);
+    ASSERT_TRUE(failed.problem.ok());
+    ASSERT_TRUE(ledger->voidLot(failed.lot, "descriptor verification failed").ok());
+    const auto lot = lotAddresses(at(2), 2);
+    for (int restarted = 0; restarted < 2; ++restarted) {
+        SCOPED_TRACE(restarted ? "after a restart" : "the same ledger");
+        const GuardHit hit = ledger->shippedAmong(lot);
+        EXPECT_EQ(hit.count, 2u);
+        EXPECT_EQ(hit.shippedAt, 1714557600);
+        ASSERT_TRUE(reopen().ok());
+    }
+    // A re-issue that ships counts: the address is shipped once since it.
+    again.reissued = {at(2)};
+    const IssueResult shipped = ledger->issue(again);
+    ASSERT_TRUE(ledger->ship(shipped.lot, readBack(2, 2)).ok());
+    ASSERT_TRUE(reopen().ok());
+    EXPECT_EQ(ledger->shippedAmong(lot).shippedAt, 1714557660);
+}
+
 TEST_F(FileLedgerTest, theGuardNamesTheStationThatShippedTheAddress) {
     file() = kHead + "2024-04-30T08:00:00Z,\"LINE,7\",shipped,9,1,00-1B-4E-7A-01-05,S,8207,6514,00-1B-4E-7A-01-00,10,\r\n";
     ASSERT_TRUE(ledger->open().ok());

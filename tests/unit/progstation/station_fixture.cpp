@@ -21,8 +21,10 @@ public:
     ~CountingHandle() override { --device_.live; }
     bool request(uint32_t code, std::span<const uint8_t> input, std::span<uint8_t> reply, uint32_t& error) override {
         device_.requests.emplace_back(adapter::ioctlName(code));
-        if (code == adapter::IOCTL_PROGRAM_EEPROM)
+        if (code == adapter::IOCTL_PROGRAM_EEPROM) {
             if (auto decoded = adapter::decodeProgramRequest(input)) device_.programRequests.push_back(*decoded);
+            if (device_.onProgram) device_.onProgram();
+        }
         return inner_->request(code, input, reply, error);
     }
 
@@ -146,6 +148,7 @@ StationTest::StationTest() {
 }
 
 void StationTest::start() {
+    freshLedger();
     station.emplace(ports(), login::LoginContext{loginState, passwordStore, loginTexts, login::kStationLogin});
     view.emplace(rc, IDD_PROGSTATION);
     view->open(*station);
@@ -192,6 +195,58 @@ void StationTest::rangeInProgress(const std::array<std::string, 6>& start, const
     }
     write("EpromData.ini", "INITIALDEVCOUNT", "COUNT", count);
     write("EpromData.ini", "PREVIOUSDEVCOUNT", "COUNT", programmed);
+}
+
+std::vector<ledger::Record> StationTest::ledgerRecords() {
+    std::vector<ledger::Record> records;
+    const std::string& file = ledgerFiles.files[kLedgerPath];
+    std::size_t at = 0;
+    int number = 0;
+    while (at < file.size()) {
+        std::size_t end = file.find('\n', at);
+        if (end == std::string::npos) end = file.size();
+        std::string_view line(file.data() + at, end - at);
+        at = end + 1;
+        if (number++ == 0) {
+            EXPECT_TRUE(line.starts_with(ledger::kHeader)) << line;
+            continue;
+        }
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        ledger::Record r;
+        std::string problem;
+        const ledger::LineKind kind = ledger::readLine(line, r, problem);
+        if (kind == ledger::LineKind::Record) records.push_back(r);
+        else EXPECT_NE(kind, ledger::LineKind::Damaged) << "line " << number << ": " << problem;
+    }
+    return records;
+}
+
+int StationTest::ledgerCount(ledger::Event event, std::optional<adapter::MacAddress> mac) {
+    int n = 0;
+    for (const ledger::Record& r : ledgerRecords()) n += r.event == event && (!mac || r.mac == *mac);
+    return n;
+}
+
+std::map<uint64_t, int> StationTest::shippedSinceReissue() {
+    const std::vector<ledger::Record> records = ledgerRecords();
+    // A reissued line counts when its lot shipped the address; a voided re-issue did not happen.
+    std::set<std::pair<uint64_t, uint64_t>> shippedBy;
+    for (const ledger::Record& r : records)
+        if (r.event == ledger::Event::Shipped) shippedBy.emplace(r.lot, addressNumber(r.mac));
+    std::map<uint64_t, int> shipped;
+    for (const ledger::Record& r : records) {
+        if (r.event == ledger::Event::Reissued && shippedBy.count({r.lot, addressNumber(r.mac)}))
+            shipped.erase(addressNumber(r.mac));
+        if (r.event == ledger::Event::Shipped) ++shipped[addressNumber(r.mac)];
+    }
+    return shipped;
+}
+
+void StationTest::loginNext() {
+    view->onChild(IDD_LOGIN_STATION, [](FakeDialog& login) {
+        login.type("tpw731");
+        login.pressEnter();
+    });
 }
 
 

@@ -1,4 +1,4 @@
-// station_fixture.h: ProgStation under test: its dialogs on the fake view over the real resource script, its files on a mapped drive C: in a temporary folder, the native bench as the adapter driver, and fakes for the registry, pauses, launcher and error texts.
+// station_fixture.h: ProgStation under test: its dialogs on the fake view over the real resource script, its files on a mapped drive C: in a temporary folder, its ledger in memory, the native bench as the adapter driver, and fakes for the registry, pauses, launcher and error texts.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -19,9 +19,11 @@
 #include "common/platform/error_texts.h"
 #include "portable/file_system_portable.h"
 #include "portable/profile_files_portable.h"
+#include "progstation/ledger/file_ledger.h"
 #include "progstation/station_dialog.h"
 #include "resources/progstation_ids.h"
 #include "tests/fakes/fake_dialog.h"
+#include "tests/fakes/fake_ledger_ports.h"
 #include "tests/fakes/fake_password_files.h"
 #include "tests/support/bench_support.h"
 #include "tests/support/test_support.h"
@@ -101,18 +103,19 @@ struct FakeErrorTexts : platform::ErrorTexts {
 };
 
 // EthTester as the station starts it: the programs present start (and `onRun` runs
-// while the station waits); the others fail to start.
+// while the station waits) and end with `exitCode`; the others fail to start.
 struct FakeLauncher : progstation::ProcessLauncher {
     std::set<std::string> present;
     std::vector<std::string> attempts;
     std::vector<std::string> runs;
     std::function<void(const std::string&)> onRun;
-    bool runAndWait(const std::string& path) override {
+    std::optional<uint32_t> exitCode = 0;
+    progstation::ProgramEnd runAndWait(const std::string& path) override {
         attempts.push_back(path);
-        if (!present.count(path)) return false;
+        if (!present.count(path)) return {};
         runs.push_back(path);
         if (onRun) onRun(path);
-        return true;
+        return {true, exitCode};
     }
 };
 
@@ -124,6 +127,7 @@ struct CountingDevice : adapter::ControlDevice {
     int opened = 0;  // handles opened so far
     std::vector<std::string> requests;
     std::vector<adapter::ProgramRequest> programRequests;  // as the driver decodes them
+    std::function<void()> onProgram;  // runs as each programming request arrives
     std::unique_ptr<adapter::ControlHandle> open(uint32_t& error) override;
     int count(const std::string& name) const;
 };
@@ -166,13 +170,25 @@ struct StationTest : ::testing::Test {
     login::LoginState loginState;
     login::PasswordStore passwordStore{passwordFiles, system};
     login::InlineLoginTexts loginTexts;
+    // The ledger file, kept across the station's restarts; each start() reads it anew.
+    FakeLedgerFiles ledgerFiles;
+    FakeLedgerClock ledgerClock;
+    std::optional<ledger::FileLedger> ledger;
     std::optional<progstation::StationDialog> station;
     std::optional<FakeDialog> view;
 
     StationTest();
 
+    static constexpr const char* kLedgerPath = "C:\\windows\\AddressLedger.csv";
+    static constexpr const char* kStationName = "LINE-1";
+    // A new ledger object on the same file, as a restarted station has.
+    ledger::AddressLedger& freshLedger() {
+        ledger.emplace(ledgerFiles, ledgerClock, kLedgerPath, kStationName);
+        return *ledger;
+    }
     progstation::StationPorts ports() {
-        return {profiles, files, system, pauses, errors, strings, device, registry, launcher, training};
+        return {profiles, files, system, pauses, errors, strings, device, registry, launcher,
+                ledger ? *ledger : freshLedger(), training};
     }
     // Opens the main dialog.
     void start();
@@ -194,6 +210,18 @@ struct StationTest : ::testing::Test {
     // A range in progress: start address, declared count, last address and count so far.
     void rangeInProgress(const std::array<std::string, 6>& start, const std::string& count,
                          const std::array<std::string, 6>& last, const std::string& programmed);
+
+    // ---- Ledger.
+    std::string& ledgerFile() { return ledgerFiles.files[kLedgerPath]; }
+    // The ledger's records in file order (a line that is not a record fails the test).
+    std::vector<ledger::Record> ledgerRecords();
+    // How many records of `event` there are (for `mac` only, when given).
+    int ledgerCount(ledger::Event event, std::optional<adapter::MacAddress> mac = std::nullopt);
+    // The addresses that have a `shipped` line since their last `reissued` one (of a lot that
+    // shipped it: a re-issue whose lot was voided did not take place), and how many.
+    std::map<uint64_t, int> shippedSinceReissue();
+    // The operator's login for the guard's Yes: the station password typed and Enter.
+    void loginNext();
 
     // ---- Bench (the shared helpers of tests/support/bench_support.h on this bench file).
     void bench(std::vector<std::string> command) { benchctl(benchPath, std::move(command)); }

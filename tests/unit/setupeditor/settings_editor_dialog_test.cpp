@@ -196,13 +196,16 @@ TEST_F(EditorTest, firstStartWithoutFilesShowsAndWritesTheEditorsDefaultsLocked)
     start();
     for (int id : {1000, 1001, 1002, 1003}) EXPECT_TRUE(view->checked(id)) << id;
     for (int id : {1004, 1007, 1008, 1009}) EXPECT_FALSE(view->checked(id)) << id;
+    EXPECT_TRUE(view->checked(IDC_GUARD_REISSUE)) << "the station's guard is on unless switched off";
+    EXPECT_FALSE(view->enabled(IDC_GUARD_REISSUE));
     EXPECT_EQ(view->text(IDC_PACKET_COUNT), "10");
     EXPECT_EQ(view->text(IDC_PACKET_SIZE), "1514");
     for (int id : kBoxes) EXPECT_EQ(view->text(id), "") << id;
     EXPECT_EQ(readFile("EthernetDiagnostic.ini"),
               "[TESTITEMS]\r\nRegister=1\r\nQuickLoopback=1\r\nLongLoopback=1\r\nExternalLoopback=1\r\n"
               "[LONGLOOPBACK]\r\nPacketCount=10\r\nPacketSize=1514\r\n[LOGFLAG]\r\nEnable=0\r\n"
-              "[EPROMUTILITY]\r\nOverWriteAddress=0\r\nDisplayMacAddresses=0\r\nLaunchDiagnosticApp=0\r\n");
+              "[EPROMUTILITY]\r\nOverWriteAddress=0\r\nDisplayMacAddresses=0\r\nLaunchDiagnosticApp=0\r\n"
+              "[LEDGER]\r\nGuardReissue=1\r\n");
     EXPECT_FALSE(fileExists("EpromData.ini"));
     for (int id : kSettingsControls) EXPECT_FALSE(view->enabled(id)) << id;
     for (int id : kBoxes) EXPECT_FALSE(view->enabled(id)) << id;
@@ -325,6 +328,8 @@ TEST_F(EditorTest, saveWritesInItsOrderAndCarriesTheNextAddress) {
     login();
     view->click(IDC_ENABLE_LOGGING);
     view->click(IDC_LAUNCH_DIAGNOSTICS);
+    EXPECT_TRUE(view->enabled(IDC_GUARD_REISSUE));
+    view->click(IDC_GUARD_REISSUE);
     view->setText(IDC_PACKET_SIZE, "");
     setAddress({"00", "1B", "4E", "7A", "01", "FF"});
     std::vector<std::string> statusAtPause;
@@ -342,6 +347,7 @@ TEST_F(EditorTest, saveWritesInItsOrderAndCarriesTheNextAddress) {
                                    "EthernetDiagnostic.ini [EPROMUTILITY] OverWriteAddress=0",
                                    "EthernetDiagnostic.ini [EPROMUTILITY] DisplayMacAddresses=0",
                                    "EthernetDiagnostic.ini [EPROMUTILITY] LaunchDiagnosticApp=1",
+                                   "EthernetDiagnostic.ini [LEDGER] GuardReissue=0",
                                    "EpromData.ini [PREVIOUSMACADDR] BYTE1=00",
                                    "EpromData.ini [PREVIOUSMACADDR] BYTE2=1B",
                                    "EpromData.ini [PREVIOUSMACADDR] BYTE3=4E",

@@ -1,10 +1,14 @@
-// crash_consistency_test.cpp: the station stopped at each write of a lot's records (and between the programming request and the first write), restarted on the files as left, and the lot retried.
+// crash_consistency_test.cpp: the station stopped at each write of a lot's records and ledger lines (and right before the programming request), restarted on the files as left, and the lot retried.
 //
-// The stop is modelled at the ports: from the chosen change of a settings file on, no
-// change reaches the disk and the driver answers nothing, as if the process had ended
-// there. A change of several keys at once goes to the disk as one change, as the real
-// profile files make it. Afterwards a new station starts on the files as left and the
-// same adapters are pressed again; no address of a lot recorded before may come out again.
+// The stop is modelled at the ports: from the chosen step on (a change of a settings file,
+// an append to the ledger, or the programming request), no change reaches the disk and the
+// driver answers nothing, as if the process had ended there; an append that the stop hits
+// leaves the first part of its bytes, as a cut-short line. A change of several keys at
+// once goes to the disk as one change, as the real profile files make it. Afterwards a new
+// station starts on the files as left and the same adapters are pressed again; no address
+// of a lot recorded before may come out again, no address the ledger holds as shipped may
+// be programmed without the guard's question, and every recorded address has exactly one
+// shipped line.
 // The same holds when the records file is held open by another program from a chosen
 // change of a press on (the changes fail, the station goes on), whether the same station
 // goes on or a new one starts once the file is released.
@@ -14,6 +18,7 @@
 #include <set>
 
 #include "bench/bench_file.h"
+#include "common/adapter/ioctl_codes.h"
 #include "common/adapter/mac_address.h"
 #include "tests/unit/faults/faulty_device.h"
 #include "tests/unit/progstation/station_fixture.h"
@@ -27,21 +32,28 @@ namespace {
 using Texts = std::array<std::string, 6>;
 
 
-// The station's profile files on drive C:, where every change counts and the changes from
-// `stopAt` (from 1) on are lost.
+// The station's profile files on drive C:, where every change counts as a step, and the
+// steps from `stopAt` (from 1) on are lost.
 struct StoppingProfiles : settings::ProfileFiles {
     explicit StoppingProfiles(const DriveC& d) : drive(d) {}
     const DriveC& drive;
     settings::PortableProfileFiles files;
-    int changes = 0;
+    int changes = 0;  // changes of the settings files
+    int steps = 0;    // those, the ledger's appends and the programming requests
     int stopAt = 0;  // 0: never
     // The files held open by another program from change `holdAt` on (0: never): those
     // changes fail and leave the files as they were, but the station and the driver go on.
     int holdAt = 0;
     int refused = 0;
-    bool stopped() const { return stopAt != 0 && changes >= stopAt; }
+    bool stopped() const { return stopAt != 0 && steps >= stopAt; }
+    // A step that is no change of a settings file (the other program holds only those).
+    bool step() {
+        ++steps;
+        return !stopped();
+    }
     bool change() {
         ++changes;
+        ++steps;
         if (holdAt != 0 && changes >= holdAt) {
             ++refused;
             return false;
@@ -87,6 +99,9 @@ struct StoppingDevice : adapter::ControlDevice {
         Handle(std::unique_ptr<adapter::ControlHandle> h, StoppingProfiles& p) : handle(std::move(h)), profiles(p) {}
         bool request(uint32_t code, std::span<const uint8_t> input, std::span<uint8_t> reply,
                      uint32_t& error) override {
+            // The programming request is a step of its own: a stop there ends the station
+            // after its issued lines and before anything is programmed.
+            if (code == adapter::IOCTL_PROGRAM_EEPROM) profiles.step();
             if (profiles.stopped()) {
                 error = 31;
                 return false;
@@ -104,9 +119,29 @@ struct StoppingDevice : adapter::ControlDevice {
     }
 };
 
+// The ledger's file, where an append counts as a change and the one the stop hits keeps
+// the first half of its bytes.
+struct StoppingLedgerFiles : ledger::LedgerFiles {
+    StoppingLedgerFiles(ledger::LedgerFiles& f, StoppingProfiles& p) : files(f), profiles(p) {}
+    ledger::LedgerFiles& files;
+    StoppingProfiles& profiles;
+    ledger::FileResult read(const std::string& path, const std::function<void(std::string_view)>& sink) override {
+        return files.read(path, sink);
+    }
+    ledger::FileResult append(const std::string& path, std::string_view bytes,
+                              std::optional<uint64_t> expectedSize) override {
+        const bool wasStopped = profiles.stopped();
+        if (profiles.step()) return files.append(path, bytes, expectedSize);
+        if (!wasStopped) files.append(path, bytes.substr(0, bytes.size() / 2), expectedSize);
+        return {ledger::FileStatus::Failed, 21};
+    }
+};
+
 struct CrashConsistency : StationTest {
     StoppingProfiles stopping{drive};
     StoppingDevice stoppingDevice{device, stopping};
+    StoppingLedgerFiles stoppingLedgerFiles{ledgerFiles, stopping};
+    std::optional<ledger::FileLedger> stoppingLedger;
 
     CrashConsistency() {
         stationOptions(0, 0, 0);
@@ -115,8 +150,9 @@ struct CrashConsistency : StationTest {
 
 
     void startStopping() {
+        stoppingLedger.emplace(stoppingLedgerFiles, ledgerClock, kLedgerPath, kStationName);
         station.emplace(progstation::StationPorts{stopping, files, system, pauses, errors, strings,
-                                                  stoppingDevice, registry, launcher},
+                                                  stoppingDevice, registry, launcher, *stoppingLedger},
                         login::LoginContext{loginState, passwordStore, loginTexts, login::kStationLogin});
         view.emplace(rc, IDD_PROGSTATION);
         view->open(*station);
@@ -136,23 +172,24 @@ const Texts kStart{"00", "1B", "4E", "7A", "01", "00"};
 
 TEST_F(CrashConsistency, aStationStoppedAtAnyWriteOfALotHandsOutNoRecordedAddressAgainAfterItsRestart) {
     // Lot 1 opens a range of 12 (range records, then the lot's), lot 2 continues it. The
-    // station is stopped at each change of one lot's press in turn, and once after its last.
+    // station is stopped at each step of one lot's press in turn, and once after its last.
     for (int stoppedLot = 1; stoppedLot <= 2; ++stoppedLot) {
         for (int k = 1;; ++k) {
-            SCOPED_TRACE("lot " + std::to_string(stoppedLot) + " stopped at its change " + std::to_string(k));
+            SCOPED_TRACE("lot " + std::to_string(stoppedLot) + " stopped at its step " + std::to_string(k));
             view.reset();
             station.reset();
             std::filesystem::remove(drive.host(windowsFile("EpromData.ini")));
+            ledgerFiles.files.clear();  // a station with no records has no ledger either
             stopping.stopAt = 0;
             startStopping();
             std::set<uint64_t> recorded;
             bool lastChangeReached = false;
             for (int lot = 1; lot <= stoppedLot; ++lot) {
                 bench({"create", "4"});
-                const int before = stopping.changes;
+                const int before = stopping.steps;
                 if (lot == stoppedLot) stopping.stopAt = before + k;
                 pressStart(kStart, "12");
-                if (lot == stoppedLot) lastChangeReached = stopping.changes - before < k;
+                if (lot == stoppedLot) lastChangeReached = stopping.steps - before < k;
                 if (eprom("PREVIOUSDEVCOUNT") == std::to_string(4 * lot)) {
                     for (const MacAddress& a : benchAddresses()) recorded.insert(addressNumber(a));
                 }
@@ -166,15 +203,24 @@ TEST_F(CrashConsistency, aStationStoppedAtAnyWriteOfALotHandsOutNoRecordedAddres
             station.reset();
             startStopping();
             for (int retry = 0; retry < 2; ++retry) {
+                const std::map<uint64_t, int> shippedBefore = shippedSinceReissue();
+                const std::size_t requestsBefore = device.programRequests.size();
                 view->messages().clear();
                 view->answerNext(ui::Answer::Ignore);
                 view->click(IDC_START);
                 ASSERT_FALSE(view->ended()) << ::testing::PrintToString(messageTexts());
+                bool asked = false;
+                for (const auto& m : view->messages()) asked |= fitsPattern(m.text, text(IDS_LEDGER_GUARD));
                 for (const MacAddress& a : benchAddresses()) {
                     EXPECT_FALSE(recorded.count(addressNumber(a)))
                         << "address " << adapter::formatUpper(a) << " handed out again (the stopped lot "
                         << (stoppedLotRecorded ? "was" : "was not") << " recorded)";
+                    if (device.programRequests.size() != requestsBefore && !asked) {
+                        EXPECT_FALSE(shippedBefore.count(addressNumber(a)))
+                            << "shipped address " << adapter::formatUpper(a) << " programmed without the question";
+                    }
                 }
+                for (uint64_t a : recorded) EXPECT_EQ(shippedSinceReissue()[a], 1) << "recorded address " << a;
                 bench({"create", "4"});
             }
             EXPECT_EQ(device.live, 0);
@@ -196,6 +242,7 @@ TEST_F(CrashConsistency, aRecordsFileHeldByAnotherProgramFromAnyChangeOfALotNeve
                 view.reset();
                 station.reset();
                 std::filesystem::remove(drive.host(windowsFile("EpromData.ini")));
+                ledgerFiles.files.clear();  // a station with no records has no ledger either
                 stopping.stopAt = 0;
                 stopping.holdAt = 0;
                 startStopping();

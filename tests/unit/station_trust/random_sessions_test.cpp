@@ -5,16 +5,21 @@
 // adapters pressed again or a fresh lot plugged, random bench faults (descriptor and vendor
 // read-back, conflicts, failing requests), EpromData.ini held by another program from a
 // random change of a press on (its range, lot or completion record refused), random
-// answers at the prompts, station restarts, and the settings editor's Save and Clear of
-// the last address.
+// answers at the prompts (the re-issue guard's Yes with a login that passes or not), the
+// guard now and then switched off, station restarts, and the settings editor's Save and
+// Clear of the last address.
 // Invariants after every step:
 // - the records parse (every address byte two hexadecimal digits, counts decimal);
 // - a recorded lot's adapters hold consecutive addresses ending at the recorded last address;
 // - a lot continuing a range starts right after the range's last recorded address;
 // - the first lot of a new range starts at the range's start address;
 // - no address of a recorded lot was handed out before, unless the operator reopened it (a
-//   range typed over handed-out addresses, or the editor's Save or Clear during the range):
-//   those are counted;
+//   range typed over handed-out addresses, or the editor's Save or Clear during the range)
+//   and, in that press, answered the re-issue guard's question Yes and passed the login (or
+//   the guard was off): those are counted;
+// - every address on a bench adapter that a recorded lot programmed has exactly one
+//   `shipped` line in the ledger since its last `reissued` line, and so has every address
+//   a recorded lot handed out;
 // - a range whose count is reached is complete (both count records empty), unless the
 //   completion was refused, which the station then reported;
 // - a press whose record was refused reports it with its stop-icon message and never shows
@@ -77,6 +82,8 @@ struct Session : StationTest {
     int repeats = 0;                            // addresses handed out again by the operator's choice
     int recordedLots = 0;
     int adapters = 0;
+    std::vector<uint64_t> onBench;  // the bench adapters' addresses, when a recorded lot programmed them
+    int guardAsked = 0;
 
     uint32_t seed;
 
@@ -138,6 +145,7 @@ struct Session : StationTest {
         if (adapters == 0 || chance(70)) {
             adapters = chance(3) ? 127 : pick(1, 6);
             bench({"create", std::to_string(adapters)});
+            onBench.clear();
             step << "fresh lot of " << adapters;
         } else {
             step << "same " << adapters << " adapters";
@@ -194,12 +202,30 @@ struct Session : StationTest {
         const bool continuing = countBefore != "<missing>" && programmedBefore != 0 &&
                                 startBoxes() == epromAddress("INITIALMACADDR") &&
                                 std::strtoull(view->text(IDC_DEVICE_COUNT).c_str(), nullptr, 10) > programmedBefore;
-        // Random answers at the prompts (a prompt not answered takes its first button).
+        // Random answers at the prompts (a prompt not answered takes its default button), the
+        // first one the guard's when it asks, and the login that its Yes brings.
         for (int i = 0; i < 2; ++i) {
             const ui::Answer answers[] = {ui::Answer::Abort, ui::Answer::Retry, ui::Answer::Ignore, ui::Answer::Ok,
-                                          ui::Answer::Cancel};
-            view->answerNext(answers[pick(0, 4)]);
+                                          ui::Answer::Cancel, ui::Answer::Yes, ui::Answer::No};
+            view->answerNext(answers[pick(0, 6)]);
         }
+        bool loginPassed = false;
+        const bool goodPassword = chance(80);
+        view->onChild(IDD_LOGIN_STATION, [&](FakeDialog& login) {
+            if (!goodPassword) {
+                login.click(IDC_LOGIN_EXIT);
+                return;
+            }
+            login.type("tpw731");
+            login.pressEnter();
+            loginPassed = login.ended();
+        });
+        const bool guardOff = chance(5);
+        if (guardOff) {
+            write("EthernetDiagnostic.ini", "LEDGER", "GuardReissue", "0");
+            step << ", guard off";
+        }
+        const std::size_t requestsBefore = device.programRequests.size();
         // The records file held by another program from the press's range record (0), lot
         // record (1) or completion (2) on, released after the press.
         const int heldAfter = chance(10) ? pick(0, 2) : -1;
@@ -211,6 +237,15 @@ struct Session : StationTest {
         view->setText(IDC_STATUS, "");  // so that the status read below is this press's
         view->click(IDC_START);
         view->session().answers.clear();
+        view->session().childScripts.clear();
+        if (guardOff) write("EthernetDiagnostic.ini", "LEDGER", "GuardReissue", "1");
+        bool guardYes = false;
+        for (const auto& m : view->messages()) {
+            if (!fitsPattern(m.text, text(IDS_LEDGER_GUARD))) continue;
+            ++guardAsked;
+            guardYes = m.answer == ui::Answer::Yes && loginPassed;
+            step << (guardYes ? ", guard: yes" : ", guard: refused");
+        }
         const int refused = profiles.hold ? profiles.hold->refused : 0;
         profiles.hold.reset();
         step << " -> " << (view->ended() ? "closed" : view->text(IDC_STATUS).substr(0, 40));
@@ -244,6 +279,9 @@ struct Session : StationTest {
         // (A new range empties the count so far when it is recorded: that is no lot.)
         const std::string countAfter = eprom("PREVIOUSDEVCOUNT");
         const bool lotRecorded = after != before || (countAfter != countBefore && !countAfter.empty());
+        // A lot that reached the programming request and was not recorded left the bench's
+        // adapters with addresses of no recorded lot.
+        if (!lotRecorded && device.programRequests.size() != requestsBefore) onBench.clear();
         bool endRefused = false;
         for (const auto& m : view->messages()) endRefused |= fitsPattern(m.text, text(IDS_END_NOT_RECORDED));
         if (successShown != lotRecorded && !endRefused && !view->ended()) {
@@ -282,12 +320,20 @@ struct Session : StationTest {
                                      textsOf(before)[4] + textsOf(before)[5] + " (count " + countBefore + ")");
             return false;
         }
+        onBench.clear();
         for (const MacAddress& a : lot) {
+            onBench.push_back(addressNumber(a));
             const auto [it, fresh] = handedOut.emplace(addressNumber(a), steps.size());
             if (fresh) continue;
             if (!reopened) {
                 failure("address " + std::to_string(addressNumber(a) - kVendor) +
                                          " handed out again (first at step " + std::to_string(it->second) + ")");
+                return false;
+            }
+            if (!guardYes && !guardOff) {
+                failure("address " + std::to_string(addressNumber(a) - kVendor) +
+                        " handed out again without the guard's question answered Yes (first at step " +
+                        std::to_string(it->second) + ")");
                 return false;
             }
             ++repeats;
@@ -317,9 +363,29 @@ struct Session : StationTest {
         reopened = true;
     }
 
+    // The ledger holds exactly one `shipped` line since the last `reissued` one for every
+    // address a recorded lot handed out (the bench's among them).
+    bool ledgerAgrees() {
+        const std::map<uint64_t, int> shipped = shippedSinceReissue();
+        for (const auto& [address, step] : handedOut) {
+            const auto found = shipped.find(address);
+            const int lines = found == shipped.end() ? 0 : found->second;
+            if (lines != 1) {
+                const bool onTheBench = std::find(onBench.begin(), onBench.end(), address) != onBench.end();
+                failure("address " + std::to_string(address - kVendor) + (onTheBench ? " (on the bench)" : "") +
+                        " recorded at step " + std::to_string(step) + " has " + std::to_string(lines) +
+                        " shipped lines since its last reissued one");
+                return false;
+            }
+        }
+        return true;
+    }
+
     // Step `index` of the seed's session. Each step draws from its own generator, so a
     // list of step indices replays the same steps with others left out.
-    bool step(uint32_t index) {
+    bool step(uint32_t index) { return act(index) && ledgerAgrees(); }
+
+    bool act(uint32_t index) {
         random.seed(seed ^ (index * 0x9E3779B9u + 0x7F4A7C15u));
         if (!view || view->ended()) {
             restart();
@@ -408,7 +474,8 @@ TEST(StationTrust, randomOperatorSessionsNeverHandOutAnAddressTwiceUnlessTheOper
         if (!s.step(index)) break;
     }
     std::cout << s.recordedLots << " lots recorded, " << s.handedOut.size() << " addresses handed out, "
-              << s.repeats << " handed out again by the operator's choice\n";
+              << s.repeats << " handed out again by the operator's choice, the guard asked " << s.guardAsked
+              << " times\n";
     if (!s.problem.empty()) {
         const std::vector<uint32_t> shortest = shorten(seed, failing);
         std::vector<std::string> log;

@@ -203,7 +203,8 @@ TEST_F(EthTesterRun, autoModeWithAPassingLotClosesTheProgramByItself) {
     benchctl({"create", "2"});
     settings(kRegisterOnly, true);
     start();
-    EXPECT_TRUE(program->waitForExit(30000).has_value()) << "the tester stayed open after a pass in auto mode";
+    // The exit code is the run's result, which the station writes beside the lot.
+    EXPECT_EQ(program->waitForExit(30000), std::optional<DWORD>(0)) << "the tester stayed open after a pass in auto mode";
 }
 
 TEST_F(EthTesterRun, aRegisterFaultShowsItsBoxAndClosesTheProgram) {
@@ -212,7 +213,7 @@ TEST_F(EthTesterRun, aRegisterFaultShowsItsBoxAndClosesTheProgram) {
     settings(kRegisterOnly, true);
     start();
     expectErrorBox(IDS_REGISTER_FAILED);
-    EXPECT_TRUE(program->waitForExit().has_value());
+    EXPECT_EQ(program->waitForExit(), std::optional<DWORD>(6)) << "the register test's wrong value";
     EXPECT_NE(log().find("RegIndex - 9, Byte Written-0x18, Expected-0x18, Read-0x00"), std::string::npos);
 }
 
@@ -223,7 +224,7 @@ TEST_F(EthTesterRun, aWrongDriverVersionClosesTheProgramAfterItsBox) {
     start();
     main.click(IDC_START);
     expectErrorBox(IDS_ERR_DRIVER_VERSION);
-    EXPECT_TRUE(program->waitForExit().has_value());
+    EXPECT_EQ(program->waitForExit(), std::optional<DWORD>(16)) << "no run made";
 }
 
 TEST_F(EthTesterRun, aLongLoopbackCountsInTheTitleAndExitStopsItWithTheWindowResponsive) {

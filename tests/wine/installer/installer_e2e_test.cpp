@@ -1,4 +1,4 @@
-// installer_e2e_test.cpp: the station PC package under Wine: installs it silently with and without its training component, runs a lot with the installed training builds on a simulated bench while the installed production station ignores that bench, uninstalls, and checks that the station's records stay.
+// installer_e2e_test.cpp: the station PC package under Wine: installs it silently with and without its training component, runs a lot with the installed training builds on a simulated bench while the installed production station ignores that bench, uninstalls, and checks that the station's records and ledger stay.
 #include "bench/bench_control.h"
 #include "resources/progstation_ids.h"
 #include "tests/fakes/rc_file.h"
@@ -32,7 +32,8 @@ struct TrainingFile { const char* file; const char* shortcut; };
 const TrainingFile kTraining[] = {{"ProgStationTraining.exe", "ProgStation Training"},
                                   {"EthTesterTraining.exe", "EthTester Training"},
                                   {"benchctl.exe", nullptr}};
-const char* const kRecords[] = {"EpromData.ini", "EthernetDiagnostic.ini", "Password.dat", "Customize.ini"};
+const char* const kRecords[] = {"EpromData.ini", "EthernetDiagnostic.ini", "Password.dat", "Customize.ini",
+                                "AddressLedger.csv"};
 constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\AdapterLineTools";
 
 // Runs a command line and waits for it to end; its exit code, or -1.

@@ -1,8 +1,10 @@
 // ethtester_standin.cpp: a stand-in EthTester for the station's launch tests: it records where it was started from and the automatic-mode key it found, then ends.
-// The line goes to the file named by LT_STANDIN_LOG: "<program path> AUTO=<n>".
+// The line goes to the file named by LT_STANDIN_LOG: "<program path> AUTO=<n>". It ends with
+// the exit code LT_STANDIN_EXIT names (0 when it names none), as EthTester ends with its result.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     char log[MAX_PATH] = {};
@@ -18,5 +20,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         std::fprintf(f, "%s AUTO=%u\n", self, autoMode);
         std::fclose(f);
     }
-    return 0;
+    char code[16] = {};
+    return GetEnvironmentVariableA("LT_STANDIN_EXIT", code, sizeof code) ? std::atoi(code) : 0;
 }

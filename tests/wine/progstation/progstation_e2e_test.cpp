@@ -1,9 +1,10 @@
-// progstation_e2e_test.cpp: the station under Wine, driven as an operator would, checked through its windows, the settings files and the bench: its training build on a simulated bench, and the production ProgStation.exe, which never takes the bench.
+// progstation_e2e_test.cpp: the station under Wine, driven as an operator would, checked through its windows, the settings files, its ledger and the bench: its training build on a simulated bench, and the production ProgStation.exe, which never takes the bench.
 #include "bench/bench_control.h"
 #include "bench/bench_file.h"
 #include "common/adapter/training_mode.h"
 #include "common/ui/strings.h"
 #include "common/adapter/mac_address.h"
+#include "progstation/ledger/ledger_lines.h"
 #include "resources/progstation_ids.h"
 #include "tests/fakes/rc_file.h"
 #include "tests/support/bench_support.h"
@@ -42,6 +43,7 @@ protected:
         cleanSharedFiles();
         SetEnvironmentVariableA("KORUSBMAC_BENCH", bench.c_str());
         SetEnvironmentVariableA("LT_STANDIN_LOG", standinLog.c_str());
+        SetEnvironmentVariableA("LT_STANDIN_EXIT", nullptr);
         // The stand-in driver package, which knows the default VID and PID.
         CreateDirectoryA("C:\\UsbMac", nullptr);
         const std::string inf = windowsPath((lt::test::sourceDir() / "packaging" / "usbmac" / "netkoru.inf").string());
@@ -136,6 +138,42 @@ protected:
         std::printf("[ figure   ] %s: the press took %.0f ms, %.0f ms beyond the fixed pause of 2000 ms\n", what, ms,
                     ms - 2000.0);
         return ended;
+    }
+    // The records of C:\windows\AddressLedger.csv in file order (a line cut short by a stop is
+    // skipped, a damaged one fails the test).
+    std::vector<lt::ledger::Record> ledger() {
+        std::vector<lt::ledger::Record> out;
+        std::istringstream in(readFile(sharedFile("AddressLedger.csv")).value_or(""));
+        std::string line;
+        for (int number = 1; std::getline(in, line); ++number) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (number == 1) {
+                EXPECT_EQ(line, lt::ledger::kHeader);
+                continue;
+            }
+            lt::ledger::Record r;
+            std::string problem;
+            const lt::ledger::LineKind kind = lt::ledger::readLine(line, r, problem);
+            if (kind == lt::ledger::LineKind::Record) out.push_back(r);
+            else if (kind == lt::ledger::LineKind::Damaged) ADD_FAILURE() << "ledger line " << number << ": " << line;
+        }
+        return out;
+    }
+    std::vector<std::string> ledgerMacs(lt::ledger::Event event) {
+        std::vector<std::string> out;
+        for (const auto& r : ledger())
+            if (r.event == event) out.push_back(lt::adapter::formatLower(r.mac));
+        return out;
+    }
+    std::vector<std::string> ledgerDetails(lt::ledger::Event event) {
+        std::vector<std::string> out;
+        for (const auto& r : ledger())
+            if (r.event == event) out.push_back(r.detail);
+        return out;
+    }
+    std::string counters(const char* range, int adapters, int lots, int failed) {
+        return std::string("Range: ") + range + "      Today: adapters shipped " + std::to_string(adapters) +
+               ", lots shipped " + std::to_string(lots) + ", lots failed " + std::to_string(failed);
     }
     void installStandin(const std::string& folder, const std::string& name = kTester) {
         const std::string from = windowsPath(LT_STANDIN_EXE);
@@ -365,8 +403,10 @@ TEST_F(StationRun, aRangeOfTenIsProgrammedInLotsOfFourFourAndTwo) {
 
     for (int i = 0; i < 6; ++i) main.setText(IDC_START_BYTE1 + i, kStart[i]);
     main.setText(IDC_DEVICE_COUNT, "10");
+    EXPECT_EQ(main.text(IDC_LEDGER_COUNTERS), counters("none", 0, 0, 0));
     ASSERT_TRUE(timedPress(IDS_LOT_PROGRAMMED, "lot 1 of 4 adapters")) << main.text(IDC_STATUS);
     for (const auto& a : benchAddresses()) handedOut.push_back(a);
+    EXPECT_EQ(main.text(IDC_LEDGER_COUNTERS), counters("4 programmed, 6 left", 4, 1, 0));
     EXPECT_EQ(main.text(IDC_START), "&Next");
     EXPECT_EQ(boxes(IDC_LAST_BYTE1), (Texts{"00", "1b", "4e", "7a", "01", "03"}));
     EXPECT_EQ(main.text(IDC_LAST_COUNT), "4");
@@ -379,6 +419,7 @@ TEST_F(StationRun, aRangeOfTenIsProgrammedInLotsOfFourFourAndTwo) {
     benchctl({"plug", "4"});
     ASSERT_TRUE(timedPress(IDS_LOT_PROGRAMMED, "lot 2 of 4 adapters"));
     for (const auto& a : benchAddresses()) handedOut.push_back(a);
+    EXPECT_EQ(main.text(IDC_LEDGER_COUNTERS), counters("8 programmed, 2 left", 8, 2, 0));
     EXPECT_EQ(main.text(IDC_LAST_COUNT), "8");
     EXPECT_EQ(boxes(IDC_LAST_BYTE1), (Texts{"00", "1b", "4e", "7a", "01", "07"}));
     EXPECT_EQ(boxes(IDC_START_BYTE1), kStart);
@@ -401,6 +442,25 @@ TEST_F(StationRun, aRangeOfTenIsProgrammedInLotsOfFourFourAndTwo) {
     std::vector<std::string> expected;
     for (int i = 0; i < 10; ++i) expected.push_back("00-1b-4e-7a-01-0" + std::to_string(i));
     EXPECT_EQ(handedOut, expected);
+    // The ledger: ten issued and ten shipped lines, as the bench's adapters hold them.
+    EXPECT_EQ(ledgerMacs(lt::ledger::Event::Issued), expected);
+    EXPECT_EQ(ledgerMacs(lt::ledger::Event::Shipped), expected);
+    EXPECT_TRUE(ledgerMacs(lt::ledger::Event::Void).empty());
+    int lot = 0;
+    for (const auto& r : ledger()) {
+        EXPECT_EQ(r.rangeCount, 10u);
+        EXPECT_EQ(lt::adapter::formatUpper(r.rangeStart), "00-1B-4E-7A-01-00");
+        EXPECT_EQ(r.vid, 0x8207);
+        if (r.event == lt::ledger::Event::Shipped) {
+            EXPECT_FALSE(r.serial.empty()) << "read back for revision 0x200";
+        }
+        if (r.event == lt::ledger::Event::Issued) {
+            EXPECT_EQ(r.detail, "diagnostics not run");
+        }
+        lot = std::max(lot, int(r.lot));
+    }
+    EXPECT_EQ(lot, 3);
+    EXPECT_EQ(main.text(IDC_LEDGER_COUNTERS), counters("10 programmed, 0 left", 10, 3, 0));
     exitAndWait();
 }
 
@@ -586,10 +646,101 @@ TEST_F(StationRun, aWrongDriverVersionClosesTheStationWithAutoAtZero) {
 TEST_F(StationRun, theAutomaticOptionRunsTheTesterInAutoModeBeforeTheLot) {
     options(0, 0, 1);
     installStandin(windowsPath(work.path().string()));
+    SetEnvironmentVariableA("LT_STANDIN_EXIT", "11");
     start();
     press(kStart, "10");
     ASSERT_TRUE(pressEndsWith(IDS_LOT_PROGRAMMED));
     EXPECT_EQ(standinRuns(), windowsPath(work.file(kTester)) + " AUTO=1\n");
     EXPECT_EQ(eprom("PREVIOUSDEVCOUNT"), "4");
+    // The tester's exit code beside the lot.
+    EXPECT_EQ(ledgerDetails(lt::ledger::Event::Issued), std::vector<std::string>(4, "diagnostics 11"));
+    exitAndWait();
+}
+
+// ---- The production ledger.
+
+TEST_F(StationRun, theCountEditedDownBringsTheGuardsQuestionNoProgramsNothingAndYesWithTheLoginReissues) {
+    options(0, 0, 0);
+    start();
+    press(kStart, "10");
+    ASSERT_TRUE(pressEndsWith(IDS_LOT_PROGRAMMED));
+    benchctl({"unplug", "all"});
+    benchctl({"plug", "4"});
+    const std::vector<std::string> fresh = benchAddresses();
+    const std::string before = readFile(sharedFile("AddressLedger.csv")).value_or("");
+
+    // The same start with a count not above the four programmed opens the range again.
+    press(kStart, "4");
+    auto box = program->waitForMessageBox(kPressWait);
+    ASSERT_TRUE(box) << "no guard question";
+    EXPECT_TRUE(box->text.starts_with("4 of the addresses of this lot were shipped already: the first one, "
+                                      "00-1B-4E-7A-01-00, on "))
+        << box->text;
+    EXPECT_NE(box->text.find(" by station "), std::string::npos);
+    EXPECT_EQ(box->buttons, (std::vector<int>{IDYES, IDNO}));
+    EXPECT_EQ(GetWindowLongA(GetDlgItem(box->hwnd, IDNO), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON)
+        << "No is the default button";
+    EXPECT_NE(GetWindowLongA(GetDlgItem(box->hwnd, IDYES), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+    ASSERT_TRUE(answer(*box, IDNO));
+    ASSERT_TRUE(pressEndsWith(IDS_ENTER_INPUTS));
+    EXPECT_EQ(benchAddresses(), fresh) << "nothing programmed";
+    EXPECT_EQ(readFile(sharedFile("AddressLedger.csv")).value_or(""), before) << "nothing written";
+    EXPECT_EQ(eprom("INITIALDEVCOUNT"), "10") << "the range goes on";
+    EXPECT_EQ(eprom("PREVIOUSDEVCOUNT"), "4");
+
+    // Yes, then the operator's login: programmed again, with reissued lines.
+    press(kStart, "4");
+    box = program->waitForMessageBox(kPressWait);
+    ASSERT_TRUE(box);
+    ASSERT_TRUE(answer(*box, IDYES));
+    auto login = program->waitForDialog("Enter PassWord");
+    ASSERT_TRUE(login) << "no login after Yes";
+    login->setText(IDC_LOGIN_PASSWORD, "tpw731");
+    login->click(IDC_LOGIN_VERIFY_STATION);
+    expectMessage(text(IDS_RANGE_COMPLETE), {IDOK}, IDOK, kPressWait);
+    ASSERT_TRUE(pressEndsWith(IDS_ENTER_INPUTS));
+    EXPECT_EQ(benchAddresses(), lotOf4(0));
+    EXPECT_EQ(ledgerMacs(lt::ledger::Event::Reissued), lotOf4(0));
+    EXPECT_EQ(ledgerDetails(lt::ledger::Event::Reissued), std::vector<std::string>(4, "operator login"));
+    EXPECT_EQ(ledgerMacs(lt::ledger::Event::Shipped).size(), 8u);
+    EXPECT_EQ(main.text(IDC_LEDGER_COUNTERS), counters("4 programmed, 0 left", 8, 2, 0));
+    exitAndWait();
+}
+
+TEST_F(StationRun, aVerificationFailureWritesVoidLinesWithItsReasonAndTheCountersCountTheLot) {
+    options(0, 0, 0);
+    benchctl({"set", "2", "badstring=1"});
+    start();
+    press(kStart, "10");
+    expectMessage(text(IDS_DESCRIPTOR_FAILED), {IDOK}, IDOK, kPressWait);
+    ASSERT_TRUE(pressEndsWith(IDS_ENTER_INPUTS));
+    EXPECT_EQ(ledgerMacs(lt::ledger::Event::Issued), lotOf4(0));
+    EXPECT_EQ(ledgerMacs(lt::ledger::Event::Void), lotOf4(0));
+    EXPECT_EQ(ledgerDetails(lt::ledger::Event::Void), std::vector<std::string>(4, "descriptor verification failed"));
+    EXPECT_TRUE(ledgerMacs(lt::ledger::Event::Shipped).empty());
+    EXPECT_EQ(main.text(IDC_LEDGER_COUNTERS), counters("0 programmed, 10 left", 0, 0, 1));
+    exitAndWait();
+}
+
+TEST_F(StationRun, aLotInterruptedByAStopIsShownAtTheNextStartAndClosed) {
+    options(0, 0, 0);
+    // The station stopped after the issued lines of a lot of two.
+    writeFile(sharedFile("AddressLedger.csv"),
+              std::string(lt::ledger::kHeader) +
+                  "\r\n2024-05-01T10:00:00Z,LINE-1,issued,1,1,00-1B-4E-7A-01-00,,8207,6514,00-1B-4E-7A-01-00,10,"
+                  "diagnostics not run\r\n2024-05-01T10:00:00Z,LINE-1,issued,1,2,00-1B-4E-7A-01-01,,8207,6514,"
+                  "00-1B-4E-7A-01-00,10,diagnostics not run\r\n2024-05-01T10:00:00Z,LINE-1,iss");
+    program = Program::start(LT_PROGSTATION_EXE, work.path().string());
+    ASSERT_NE(program, nullptr);
+    auto box = program->waitForMessageBox();
+    ASSERT_TRUE(box);
+    ASSERT_TRUE(answer(*box, IDOK));  // the recommendation
+    expectMessage("The station was stopped while 2 devices were being programmed with the addresses "
+                  "00-1B-4E-7A-01-00 to 00-1B-4E-7A-01-01: whether they were programmed is not known, and none of "
+                  "these addresses was recorded. \nSet these devices aside, or program them again with the station.",
+                  {IDOK}, IDOK);
+    main = program->waitForDialog(kCaption).value_or(Dialog());
+    ASSERT_TRUE(main.alive());
+    EXPECT_EQ(ledgerDetails(lt::ledger::Event::Void), (std::vector<std::string>{"interrupted", "interrupted"}));
     exitAndWait();
 }

@@ -193,7 +193,32 @@ void progStation(const std::string& exe, const std::string& work) {
     } else {
         missing("EthTester from the station");
     }
+
+    // The same start with the count edited down reopens the range: the re-issue guard asks.
+    for (int i = 0; i < 6; ++i) main.setText(station::kStartByte1 + i, start[i]);
+    main.setText(station::kDeviceCount, "3");
+    main.click(station::kStart);
+    answerBox(*program, IDNO, "progstation-guard", 30000);
+    waitUntil([&] { return main.enabled(station::kStart); }, 30000);
     close(*program, main, station::kExit);
+
+    // A station stopped between the issued lines of a lot and its end shows the lot at its next start.
+    const std::string ledger = sharedFile("AddressLedger.csv");
+    std::string lines = readFile(ledger).value_or("");
+    for (int device = 1; device <= 3; ++device)
+        lines += "2024-05-01T10:00:00Z,LINE-1,issued,9," + std::to_string(device) + ",00-1B-4E-7A-01-0" +
+                 std::to_string(2 + device) + ",,8207,6514,00-1B-4E-7A-01-00,10,diagnostics not run\r\n";
+    writeFile(ledger, lines);
+    program = Program::start(exe, work);
+    if (!program) return missing("the station's restart");
+    answerBox(*program, IDOK);  // the recommendation
+    answerBox(*program, IDOK, "progstation-interrupted");
+    if (auto found = program->waitForDialog("USB-Ethernet Diagnostics & EEPROM Programming Utility", 20000)) {
+        main = *found;
+        close(*program, main, station::kExit);
+    } else {
+        missing("the station after its restart");
+    }
 }
 
 }  // namespace

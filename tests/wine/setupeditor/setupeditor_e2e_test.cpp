@@ -86,11 +86,12 @@ TEST_F(SetupEditorRun, firstStartOnAMachineWithNoFilesShowsAndWritesTheDefaultsL
     start();
     for (int id : {1000, 1001, 1002, 1003}) EXPECT_TRUE(main.checked(id)) << id;
     for (int id : {1004, 1007, 1008, 1009}) EXPECT_FALSE(main.checked(id)) << id;
+    EXPECT_TRUE(main.checked(IDC_GUARD_REISSUE));
     EXPECT_EQ(main.text(IDC_PACKET_COUNT), "10");
     EXPECT_EQ(main.text(IDC_PACKET_SIZE), "1514");
     for (int id : kBoxes) EXPECT_EQ(main.text(id), "");
     for (int id : {1000, 1001, 1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009, 1030, 1031, 1032, 1033, 1034, 1035,
-                   1036})
+                   1036, IDC_GUARD_REISSUE})
         EXPECT_FALSE(main.enabled(id)) << id;
     EXPECT_TRUE(main.enabled(IDC_CHANGE_SAVE_SETTINGS));
     EXPECT_TRUE(main.enabled(IDC_EXIT));
@@ -98,7 +99,8 @@ TEST_F(SetupEditorRun, firstStartOnAMachineWithNoFilesShowsAndWritesTheDefaultsL
     EXPECT_EQ(readFile(diag()),
               std::string("[TESTITEMS]\r\nRegister=1\r\nQuickLoopback=1\r\nLongLoopback=1\r\nExternalLoopback=1\r\n"
                           "[LONGLOOPBACK]\r\nPacketCount=10\r\nPacketSize=1514\r\n[LOGFLAG]\r\nEnable=0\r\n"
-                          "[EPROMUTILITY]\r\nOverWriteAddress=0\r\nDisplayMacAddresses=0\r\nLaunchDiagnosticApp=0\r\n"));
+                          "[EPROMUTILITY]\r\nOverWriteAddress=0\r\nDisplayMacAddresses=0\r\nLaunchDiagnosticApp=0\r\n"
+                          "[LEDGER]\r\nGuardReissue=1\r\n"));
     EXPECT_FALSE(fileExists(eprom()));
     EXPECT_FALSE(fileExists(password()));
     exitAndWait();

@@ -65,7 +65,7 @@ std::string sharedFile(const std::string& name) { return windowsDirectory() + "\
 
 void cleanSharedFiles() {
     for (const char* name : {"EpromData.ini", "EthernetDiagnostic.ini", "Customize.ini", "Password.dat",
-                             "Password.dat.new"}) {
+                             "Password.dat.new", "AddressLedger.csv"}) {
         const std::string path = sharedFile(name);
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(path.c_str());

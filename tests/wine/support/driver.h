@@ -28,7 +28,8 @@ std::string windowsPath(const std::string& hostPath);
 std::string windowsDirectory();
 std::string sharedFile(const std::string& name);
 // Deletes the files the programs share (the two settings files, Customize.ini, the
-// password file and what a save may leave beside it), whatever their attributes.
+// password file and what a save may leave beside it, the station's ledger), whatever their
+// attributes.
 void cleanSharedFiles();
 // The whole file, or nothing when it cannot be read.
 std::optional<std::string> readFile(const std::string& path);

@@ -1,0 +1,174 @@
+// press_ledger.cpp: the ledger's start-up recovery, guard, issue, ship and void of a press, their messages, and the counters text.
+#include "progstation/press_ledger.h"
+
+#include <cstdio>
+
+#include "progstation/ledger/ledger_lines.h"
+#include "resources/progstation_ids.h"
+
+namespace lt::progstation {
+namespace {
+
+namespace keys = settings::keys;
+
+std::string number(uint64_t n) { return std::to_string(n); }
+
+}  // namespace
+
+std::string stationLedgerPath(platform::SystemPaths& system) {
+    const std::string name(ledger::kLedgerFileName);
+    const auto windows = system.windowsDirectory();
+    return windows ? *windows + "\\" + name : name;
+}
+
+std::string stationName(settings::SettingsStore& store, platform::ComputerName& computer) {
+    std::string name = store.readText(keys::StationName, settings::Reader::ProgStation);
+    if (name.empty()) name = computer.name();
+    return name.empty() ? std::string("station") : name;
+}
+
+std::string diagnosticsDetail(bool launched, std::optional<uint32_t> exitCode) {
+    if (!launched) return "diagnostics not run";
+    if (!exitCode) return "diagnostics result unknown";
+    return "diagnostics " + std::to_string(*exitCode);
+}
+
+std::string PressLedger::systemText(uint32_t error) {
+    std::string text = errors_.text(error);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+    if (!text.empty()) return text;
+    char code[16];
+    std::snprintf(code, sizeof code, "(0x%08x)", unsigned(error));
+    return code;
+}
+
+// "line 17: unknown event ..." for a damaged ledger; the reason and the system's text otherwise.
+std::string PressLedger::problemText(const ledger::LedgerProblem& problem) {
+    std::string text = problem.reason;
+    if (problem.status == ledger::LedgerStatus::Damaged && problem.line != 0)
+        text = "line " + number(problem.line) + ": " + text;
+    if (problem.systemError != 0) text += (text.empty() ? "" : ": ") + systemText(problem.systemError);
+    return text;
+}
+
+void PressLedger::reportDamaged(const ledger::LedgerProblem& problem) {
+    view_.messageBox(ui::fillIn(strings_.text(IDS_LEDGER_DAMAGED), {where_, problemText(problem)}), ui::Icon::Stop,
+                     ui::Buttons::Ok);
+}
+
+// A lot whose records the station wrote before it was stopped lost only its shipped lines:
+// the recorded last address is one of its addresses. Its adapters up to that address are
+// shipped (serial not read); true when the lot was so closed. A last address that the
+// editor set can make a lot that was not recorded look recorded: its addresses are then
+// guarded, the safe side.
+bool PressLedger::shipRecorded(const ledger::InterruptedLot& lot) {
+    if (!store_.lastAddressRecorded(settings::Reader::ProgStation)) return false;
+    const adapter::MacAddress recorded = store_.readAddress(settings::AddressRecord::Previous,
+                                                            settings::Reader::ProgStation);
+    std::vector<ledger::ShippedAdapter> shipped;
+    for (uint32_t k = 0; k < lot.adapters; ++k) {
+        shipped.push_back({lot.firstDevice + k, adapter::stepAddress(lot.first, k), std::string()});
+        if (shipped.back().mac == recorded) return ledger_.ship(lot.lot, shipped).ok();
+    }
+    return false;
+}
+
+// The lots the station was stopped in: the recorded one shipped, the others in one message,
+// then closed with void lines.
+void PressLedger::showInterrupted(const std::vector<ledger::InterruptedLot>& lots) {
+    std::vector<ledger::InterruptedLot> unrecorded;
+    for (const ledger::InterruptedLot& lot : lots)
+        if (!shipRecorded(lot)) unrecorded.push_back(lot);
+    if (!unrecorded.empty()) {
+        uint64_t adapters = 0;
+        for (const ledger::InterruptedLot& lot : unrecorded) adapters += lot.adapters;
+        view_.messageBox(ui::fillIn(strings_.text(IDS_LEDGER_INTERRUPTED),
+                                    {number(adapters), adapter::formatUpper(unrecorded.front().first),
+                                     adapter::formatUpper(unrecorded.back().last)}),
+                         ui::Icon::Exclamation, ui::Buttons::Ok);
+    }
+    // Should these lines not be written, the next start shows the same lots again.
+    if (!lots.empty()) ledger_.closeInterrupted();
+}
+
+void PressLedger::start() {
+    const ledger::OpenResult opened = ledger_.open();
+    open_ = opened.ok();
+    if (!open_) {
+        reportDamaged(opened.problem);
+        return;
+    }
+    showInterrupted(opened.interrupted);
+}
+
+bool PressLedger::ready() {
+    if (open_) return true;
+    start();
+    return open_;
+}
+
+bool PressLedger::loginPassed() { return login::runLogin(view_, login_).passed(); }
+
+GuardDecision PressLedger::guard(std::span<const adapter::MacAddress> addresses) {
+    GuardDecision decision;
+    const ledger::GuardHit hit = ledger_.shippedAmong(addresses);
+    if (!hit.problem.ok()) {
+        open_ = false;  // read again at the next press
+        reportDamaged(hit.problem);
+        return decision;
+    }
+    decision.go = true;
+    if (hit.count == 0) return decision;
+
+    for (const adapter::MacAddress& a : addresses)
+        if (ledger_.shippedAmong(std::span(&a, 1)).count != 0) decision.again.push_back(a);
+    if (store_.readNumber(keys::GuardReissue, settings::Reader::ProgStation) == 0) {
+        decision.detail = "guard off";
+        return decision;
+    }
+    const std::string question =
+        ui::fillIn(strings_.text(IDS_LEDGER_GUARD), {number(hit.count), adapter::formatUpper(hit.first),
+                                                      ledger::formatTime(hit.shippedAt), hit.station});
+    decision.go = view_.messageBox(question, ui::Icon::Exclamation, ui::Buttons::YesNoDefaultNo) == ui::Answer::Yes &&
+                  loginPassed();
+    decision.detail = "operator login";
+    if (!decision.go) decision.again.clear();
+    return decision;
+}
+
+std::optional<ledger::IssueResult> PressLedger::issue(const ledger::LotPlan& plan) {
+    const ledger::IssueResult issued = ledger_.issue(plan);
+    if (issued.problem.ok()) return issued;
+    if (issued.problem.status == ledger::LedgerStatus::Damaged ||
+        issued.problem.status == ledger::LedgerStatus::Unreadable) {
+        open_ = false;
+        reportDamaged(issued.problem);
+    } else {
+        view_.messageBox(ui::fillIn(strings_.text(IDS_LEDGER_NOT_WRITTEN), {where_, problemText(issued.problem)}),
+                         ui::Icon::Stop, ui::Buttons::Ok);
+    }
+    return std::nullopt;
+}
+
+void PressLedger::ship(uint64_t lot, std::span<const ledger::ShippedAdapter> adapters,
+                       const adapter::MacAddress& first, const adapter::MacAddress& last) {
+    const ledger::LedgerProblem problem = ledger_.ship(lot, adapters);
+    if (problem.ok()) return;
+    view_.messageBox(ui::fillIn(strings_.text(IDS_LEDGER_SHIP_NOT_WRITTEN),
+                                {adapter::formatLower(first), adapter::formatLower(last), where_, problemText(problem)}),
+                     ui::Icon::Stop, ui::Buttons::Ok);
+}
+
+void PressLedger::voidLot(uint64_t lot, std::string_view reason) { ledger_.voidLot(lot, reason); }
+
+std::string PressLedger::counters() {
+    const ledger::LedgerCounters c = ledger_.counters();
+    if (!c.problem.ok()) return strings_.text(IDS_LEDGER_COUNTERS_UNREADABLE);
+    const std::string adapters = number(c.adaptersShippedToday), lots = number(c.lotsShippedToday),
+                      failed = number(c.lotsFailedToday);
+    if (!c.hasRange) return ui::fillIn(strings_.text(IDS_LEDGER_COUNTERS_NO_RANGE), {adapters, lots, failed});
+    return ui::fillIn(strings_.text(IDS_LEDGER_COUNTERS),
+                      {number(c.rangeProgrammed), number(c.rangeLeft), adapters, lots, failed});
+}
+
+}  // namespace lt::progstation

@@ -15,7 +15,7 @@ using ui::Icon;
 namespace {
 
 using Texts = std::array<std::string, 6>;
-const Texts kStart{"00", "1B", "4E", "7A", "01", "00"};
+const Texts kStart = StationTest::kRangeStart;
 
 MacAddress at(uint32_t k) { return adapter::stepAddress(MacAddress{0x00, 0x1b, 0x4e, 0x7a, 0x01, 0x00}, k); }
 
@@ -24,17 +24,6 @@ struct LedgerTest : StationTest {
         stationOptions(0, 0, 0);
         installPackage();
         errors.texts[112] = "There is not enough space on the disk.\r\n";
-    }
-    void press(const Texts& startAddress = kStart, const std::string& count = "10") {
-        if (!view || view->ended()) start();
-        setStart(startAddress);
-        view->setText(IDC_DEVICE_COUNT, count);
-        view->messages().clear();
-        view->click(IDC_START);
-    }
-    void freshLot(int n) {
-        bench({"unplug", "all"});
-        bench({"plug", std::to_string(n)});
     }
     std::vector<ledger::Record> of(Event event) {
         std::vector<ledger::Record> out;

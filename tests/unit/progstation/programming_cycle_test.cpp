@@ -14,25 +14,12 @@ using ui::Icon;
 namespace {
 
 using Texts = std::array<std::string, 6>;
-const Texts kStart{"00", "1B", "4E", "7A", "01", "00"};
+const Texts kStart = StationTest::kRangeStart;
 
 struct CycleTest : StationTest {
     CycleTest() {
         stationOptions(0, 0, 0);
         installPackage();
-    }
-    // Opens the station (when not open), fills the start address and count, presses Start.
-    void press(const Texts& startAddress = kStart, const std::string& count = "10") {
-        if (!view || view->ended()) start();
-        setStart(startAddress);
-        view->setText(IDC_DEVICE_COUNT, count);
-        view->messages().clear();
-        view->click(IDC_START);
-    }
-    // A fresh set of `n` adapters on the bench.
-    void freshLot(int n) {
-        bench({"unplug", "all"});
-        bench({"plug", std::to_string(n)});
     }
     void expectNothingRecorded() {
         EXPECT_EQ(eprom("PREVIOUSMACADDR", "BYTE6"), "<missing>");

@@ -229,7 +229,23 @@ struct StationTest : ::testing::Test {
     // The address each adapter of the bench holds, adapter 1 first.
     std::vector<adapter::MacAddress> benchAddresses() { return test::benchAddresses(benchPath); }
 
+    // A fresh set of `n` adapters on the bench.
+    void freshLot(int n) {
+        bench({"unplug", "all"});
+        bench({"plug", std::to_string(n)});
+    }
+
     // ---- The main dialog.
+    // The start address most tests open their range at.
+    static inline const std::array<std::string, 6> kRangeStart{"00", "1B", "4E", "7A", "01", "00"};
+    // Opens the station (when not open), fills the start address and count, presses Start.
+    void press(const std::array<std::string, 6>& startAddress = kRangeStart, const std::string& count = "10") {
+        if (!view || view->ended()) start();
+        setStart(startAddress);
+        view->setText(IDC_DEVICE_COUNT, count);
+        view->messages().clear();
+        view->click(IDC_START);
+    }
     void setStart(const std::array<std::string, 6>& texts);
     std::array<std::string, 6> startBoxes();
     std::array<std::string, 6> lastBoxes();

@@ -162,7 +162,8 @@ OpenResult FileLedger::open() {
     for (auto& [lot, open] : openLots_) {
         // Neither a failed issue's lot nor one whose lines wait to be written was interrupted.
         if (std::find(abandoned_.begin(), abandoned_.end(), lot) != abandoned_.end()) continue;
-        if (std::any_of(pending_.begin(), pending_.end(), [&](const Record& r) { return r.lot == lot; })) continue;
+        const uint64_t number = lot;  // a structured binding is not captured by every compiler the fuzz tree uses
+        if (std::any_of(pending_.begin(), pending_.end(), [&](const Record& r) { return r.lot == number; })) continue;
         InterruptedLot found;
         found.lot = lot;
         found.adapters = open.open;

@@ -34,15 +34,7 @@ constexpr MacAddress kStart = {0x00, 0x1b, 0x4e, 0x00, 0x00, 0x00};
 constexpr uint32_t kRange = 1000000;
 
 LotPlan plan(uint32_t adapters, const MacAddress& start = kStart) {
-    LotPlan p;
-    p.rangeStart = start;
-    p.rangeCount = kRange;
-    p.lotStart = start;
-    p.adapters = adapters;
-    p.vid = 0x8207;
-    p.pid = 0x6514;
-    p.detail = "diagnostics 0";
-    return p;
+    return lt::test::stationLotPlan(start, adapters, kRange);
 }
 
 struct Figures {

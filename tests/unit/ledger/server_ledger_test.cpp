@@ -64,21 +64,10 @@ struct ServerLedgerTest : ::testing::Test {
     }
 
     static LotPlan plan(uint32_t adapters, uint32_t rangeCount = 10, const MacAddress& start = kStart) {
-        LotPlan p;
-        p.rangeStart = start;
-        p.rangeCount = rangeCount;
-        p.lotStart = start;  // what the station's records would say; a shared ledger places the lot itself
-        p.adapters = adapters;
-        p.vid = 0x8207;
-        p.pid = 0x6514;
-        p.detail = "diagnostics 0";
-        return p;
+        return test::stationLotPlan(start, adapters, rangeCount);
     }
     static std::vector<ShippedAdapter> readBack(const IssueResult& issued, uint32_t adapters) {
-        std::vector<ShippedAdapter> out;
-        for (uint32_t k = 0; k < adapters; ++k)
-            out.push_back({k + 1, adapter::stepAddress(issued.lotStart, k), "SN" + std::to_string(k + 1)});
-        return out;
+        return test::readBackLot(issued, adapters, "SN", 1);
     }
     // One lot issued and shipped whole; returns what issue() said.
     IssueResult shipLot(ServerLedger& ledger, uint32_t adapters, uint32_t rangeCount = 10) {

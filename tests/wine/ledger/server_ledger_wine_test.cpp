@@ -24,23 +24,11 @@ namespace {
 
 constexpr MacAddress kStart = {0x00, 0x1b, 0x4e, 0x7a, 0x02, 0x00};
 
-LotPlan plan(uint32_t adapters, uint32_t rangeCount) {
-    LotPlan p;
-    p.rangeStart = kStart;
-    p.rangeCount = rangeCount;
-    p.lotStart = kStart;
-    p.adapters = adapters;
-    p.vid = 0x8207;
-    p.pid = 0x6514;
-    p.detail = "diagnostics 0";
-    return p;
-}
+LotPlan plan(uint32_t adapters, uint32_t rangeCount) { return test::stationLotPlan(kStart, adapters, rangeCount); }
 
+// Serials with a character beyond ASCII, to carry text both ways through odbc32.
 std::vector<ShippedAdapter> readBack(const IssueResult& issued, uint32_t adapters) {
-    std::vector<ShippedAdapter> out;
-    for (uint32_t k = 0; k < adapters; ++k)
-        out.push_back({k + 1, adapter::stepAddress(issued.lotStart, k), "S\xc3\xa9rie-" + std::to_string(k)});
-    return out;
+    return test::readBackLot(issued, adapters, "S\xc3\xa9rie-", 0);
 }
 
 struct ServerLedgerWineTest : ::testing::Test {

@@ -40,7 +40,7 @@ RestoredInputs AddressPlan::restoreInputs(bool atStartUp) {
     // between, or the file could not be written then) is completed now. Left as it is, the
     // boxes would offer the range's start with a count not above the count programmed, and
     // Start would open the same range again.
-    const bool complete = rangeComplete();
+    const bool complete = !shared_ && rangeComplete();
     if (atStartUp && complete) completeRange();
     RestoredInputs in;
     in.startAddress = store_.readAddressTexts(AddressRecord::Initial, kStation);

@@ -34,6 +34,11 @@ class AddressPlan {
 public:
     explicit AddressPlan(settings::SettingsStore& store) : store_(store) {}
 
+    // Several stations share the range on a ledger server: the station's records then show
+    // how far its own lots reached in the range, and equal counts do not make the range
+    // complete at start-up (the ledger decides that; its completion empties the counts).
+    void setRangeShared(bool shared) { shared_ = shared; }
+
     // The inputs from the records. At start-up, a station with no last address recorded
     // first empties both count records (creating the file if needed), and a complete range
     // whose counts were not emptied is completed. Without a range in progress the
@@ -93,6 +98,7 @@ public:
 
 private:
     settings::SettingsStore& store_;
+    bool shared_ = false;
 };
 
 // The start-address boxes as an address: each text read as hexadecimal, low eight bits kept.

@@ -5,6 +5,7 @@
 // the training tester. Only the training build links the bench.
 #include "common/login/login_dialogs.h"
 #include "progstation/ledger/file_ledger.h"
+#include "progstation/ledger/server_ledger.h"
 #include "progstation/press_ledger.h"
 #include "progstation/station_dialog.h"
 #include "resources/progstation_ids.h"
@@ -28,6 +29,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -48,15 +50,24 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     lt::win32::AdapterAccess access = lt::win32::openDriverAccess();
 #endif
 
-    // The production ledger: the station's own AddressLedger.csv beside EpromData.ini, its lines
-    // signed with the station's name ([LEDGER] StationName, else the computer's name).
+    // The production ledger, its lines signed with the station's name ([LEDGER] StationName,
+    // else the computer's name): on the ledger server of [LEDGER] Connection when that is set
+    // (the stations of a line share their ranges there), else the station's own
+    // AddressLedger.csv beside EpromData.ini. A server that cannot be reached is reported at
+    // each press; the station never falls back to the file.
     lt::win32::LedgerFilesWin32 ledgerFiles;
     lt::win32::LedgerClockWin32 ledgerClock;
     lt::win32::ComputerNameWin32 computer;
     lt::settings::SettingsStore settings(
         profiles, files, lt::settings::settingsPaths(system).value_or(lt::settings::settingsPathsIn("")));
-    lt::ledger::FileLedger ledger(ledgerFiles, ledgerClock, lt::progstation::stationLedgerPath(system),
-                                  lt::progstation::stationName(settings, computer));
+    const std::string station = lt::progstation::stationName(settings, computer);
+    const std::string connection = lt::progstation::ledgerConnection(settings);
+    std::unique_ptr<lt::ledger::AddressLedger> ledger;
+    if (connection.empty())
+        ledger = std::make_unique<lt::ledger::FileLedger>(ledgerFiles, ledgerClock,
+                                                          lt::progstation::stationLedgerPath(system), station);
+    else
+        ledger = std::make_unique<lt::ledger::ServerLedger>(ledgerClock, connection, station);
 
     lt::login::LoginState loginState;  // one per run of the program
     lt::login::PasswordStore passwordStore(passwordFiles, system);
@@ -64,7 +75,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
     lt::progstation::StationDialog dialog(
         lt::progstation::StationPorts{profiles, files, system, pauses, errors, strings, *access.device,
-                                      registry, launcher, ledger, access.training},
+                                      registry, launcher, *ledger, access.training},
         lt::login::LoginContext{loginState, passwordStore, loginTexts, lt::login::kStationLogin},
         lt::progstation::DriverDiskPorts{profiles, system, files, shellFolders, folderBrowser, strings});
     lt::win32::runDialog(IDD_PROGSTATION, dialog, nullptr, std::string(lt::progstation::kProgramName));

@@ -1,6 +1,8 @@
 // press_ledger.cpp: the ledger's start-up recovery, guard, issue, ship and void of a press, their messages, and the counters text.
 #include "progstation/press_ledger.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 #include "progstation/ledger/ledger_lines.h"
@@ -25,6 +27,43 @@ std::string stationName(settings::SettingsStore& store, platform::ComputerName& 
     std::string name = store.readText(keys::StationName, settings::Reader::ProgStation);
     if (name.empty()) name = computer.name();
     return name.empty() ? std::string("station") : name;
+}
+
+std::string ledgerConnection(settings::SettingsStore& store) {
+    std::string text = store.readText(keys::LedgerConnection, settings::Reader::ProgStation);
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.back())) text.pop_back();
+    std::size_t lead = 0;
+    while (lead < text.size() && blank(text[lead])) ++lead;
+    return text.substr(lead);
+}
+
+std::string ledgerServerName(std::string_view connection) {
+    // Attributes are "KEY=value" separated by ';'; a value may be braced ("{a;b}").
+    std::string out;
+    std::size_t i = 0;
+    while (i < connection.size()) {
+        const std::size_t eq = connection.find('=', i);
+        if (eq == std::string_view::npos) {
+            out += connection.substr(i);
+            break;
+        }
+        std::string key(connection.substr(i, eq - i));
+        std::size_t end = eq + 1;
+        if (end < connection.size() && connection[end] == '{') {
+            const std::size_t close = connection.find('}', end);
+            end = close == std::string_view::npos ? connection.size() : close + 1;
+        }
+        end = std::min(connection.find(';', end), connection.size());
+        std::string upper;
+        for (char c : key)
+            if (c != ' ') upper += char(std::toupper(static_cast<unsigned char>(c)));
+        out += key + "=";
+        out += (upper == "PWD" || upper == "PASSWORD") ? std::string("***") : std::string(connection.substr(eq + 1, end - eq - 1));
+        if (end < connection.size()) out += ';';
+        i = end + 1;
+    }
+    return out;
 }
 
 std::string diagnosticsDetail(bool launched, std::optional<uint32_t> exitCode) {
@@ -52,8 +91,31 @@ std::string PressLedger::problemText(const ledger::LedgerProblem& problem) {
 }
 
 void PressLedger::reportDamaged(const ledger::LedgerProblem& problem) {
-    view_.messageBox(ui::fillIn(strings_.text(IDS_LEDGER_DAMAGED), {where_, problemText(problem)}), ui::Icon::Stop,
+    uint32_t text = IDS_LEDGER_DAMAGED;
+    if (problem.status == ledger::LedgerStatus::Unreachable) text = IDS_LEDGER_UNREACHABLE;
+    if (problem.status == ledger::LedgerStatus::NameInUse) text = IDS_LEDGER_NAME_IN_USE;
+    view_.messageBox(ui::fillIn(strings_.text(text), {where_, problemText(problem)}), ui::Icon::Stop,
                      ui::Buttons::Ok);
+}
+
+// Why issue() refused the press, each problem with its message. A ledger that cannot be read
+// or reached is opened again at the next press.
+void PressLedger::reportRefusal(const ledger::LedgerProblem& problem) {
+    uint32_t text = IDS_LEDGER_NOT_WRITTEN;
+    switch (problem.status) {
+    case ledger::LedgerStatus::Damaged:
+    case ledger::LedgerStatus::Unreadable:
+    case ledger::LedgerStatus::Unreachable:
+    case ledger::LedgerStatus::NameInUse:
+    case ledger::LedgerStatus::NotOpen:
+        open_ = false;
+        reportDamaged(problem);
+        return;
+    case ledger::LedgerStatus::NoRoom: text = IDS_LEDGER_NO_ROOM; break;
+    case ledger::LedgerStatus::RangeComplete: text = IDS_LEDGER_RANGE_SHIPPED; break;
+    default: break;
+    }
+    view_.messageBox(ui::fillIn(strings_.text(text), {where_, problemText(problem)}), ui::Icon::Stop, ui::Buttons::Ok);
 }
 
 // A lot whose records the station wrote before it was stopped lost only its shipped lines:
@@ -62,6 +124,9 @@ void PressLedger::reportDamaged(const ledger::LedgerProblem& problem) {
 // editor set can make a lot that was not recorded look recorded: its addresses are then
 // guarded, the safe side.
 bool PressLedger::shipRecorded(const ledger::InterruptedLot& lot) {
+    // A shared ledger is shipped before the station's records are written: a lot it holds
+    // open was never recorded.
+    if (ledger_.placesLots()) return false;
     if (!store_.lastAddressRecorded(settings::Reader::ProgStation)) return false;
     const adapter::MacAddress recorded = store_.readAddress(settings::AddressRecord::Previous,
                                                             settings::Reader::ProgStation);
@@ -136,27 +201,41 @@ GuardDecision PressLedger::guard(std::span<const adapter::MacAddress> addresses)
     return decision;
 }
 
-std::optional<ledger::IssueResult> PressLedger::issue(const ledger::LotPlan& plan) {
+ledger::IssueResult PressLedger::issue(const ledger::LotPlan& plan) {
     const ledger::IssueResult issued = ledger_.issue(plan);
-    if (issued.problem.ok()) return issued;
-    if (issued.problem.status == ledger::LedgerStatus::Damaged ||
-        issued.problem.status == ledger::LedgerStatus::Unreadable) {
-        open_ = false;
-        reportDamaged(issued.problem);
-    } else {
-        view_.messageBox(ui::fillIn(strings_.text(IDS_LEDGER_NOT_WRITTEN), {where_, problemText(issued.problem)}),
-                         ui::Icon::Stop, ui::Buttons::Ok);
-    }
-    return std::nullopt;
+    if (!issued.problem.ok()) reportRefusal(issued.problem);
+    return issued;
 }
 
-void PressLedger::ship(uint64_t lot, std::span<const ledger::ShippedAdapter> adapters,
+bool PressLedger::placedLotClear(std::span<const adapter::MacAddress> addresses) {
+    const ledger::GuardHit hit = ledger_.shippedAmong(addresses);
+    if (!hit.problem.ok()) {
+        reportRefusal(hit.problem);
+        return false;
+    }
+    if (hit.count == 0) return true;
+    const std::string what = number(hit.count) + " of them, the first " + adapter::formatUpper(hit.first) +
+                             " shipped on " + ledger::formatTime(hit.shippedAt) + " by station " + hit.station;
+    view_.messageBox(ui::fillIn(strings_.text(IDS_LEDGER_PLACED_SHIPPED), {where_, what}), ui::Icon::Stop,
+                     ui::Buttons::Ok);
+    return false;
+}
+
+bool PressLedger::ship(uint64_t lot, std::span<const ledger::ShippedAdapter> adapters,
                        const adapter::MacAddress& first, const adapter::MacAddress& last) {
     const ledger::LedgerProblem problem = ledger_.ship(lot, adapters);
-    if (problem.ok()) return;
-    view_.messageBox(ui::fillIn(strings_.text(IDS_LEDGER_SHIP_NOT_WRITTEN),
+    if (problem.ok()) return true;
+    const uint32_t text = ledger_.placesLots() ? IDS_LEDGER_NOT_SHIPPED : IDS_LEDGER_SHIP_NOT_WRITTEN;
+    view_.messageBox(ui::fillIn(strings_.text(text),
                                 {adapter::formatLower(first), adapter::formatLower(last), where_, problemText(problem)}),
                      ui::Icon::Stop, ui::Buttons::Ok);
+    return false;
+}
+
+bool PressLedger::rangeShipped() {
+    if (!ledger_.placesLots()) return false;
+    const ledger::LedgerCounters c = ledger_.counters();
+    return c.problem.ok() && c.hasRange && c.rangeLeft == 0;
 }
 
 void PressLedger::voidLot(uint64_t lot, std::string_view reason) { ledger_.voidLot(lot, reason); }

@@ -12,6 +12,12 @@
 //   ship()     after the lot's records are written; voidLot() when the lot that reached the
 //              request is not recorded, with the reason;
 //   counters() the text of the main window's counters line, after every press.
+//
+// A ledger that several stations share (AddressLedger::placesLots()) places the lot itself:
+// the guard then looks at the addresses issue() reserved (placedLotClear()), the lot is
+// shipped to the ledger before the station's own records are written, and the range is
+// complete when rangeShipped() says so. Its refusals (server unreachable, no room left in
+// the range, the range shipped, the station's name in use) have messages of their own.
 #pragma once
 
 #include <cstdint>
@@ -39,6 +45,12 @@ std::string stationLedgerPath(platform::SystemPaths& system);
 // The name the station writes in its ledger lines: [LEDGER] StationName, the computer's
 // name when that is empty, and "station" when neither can be had.
 std::string stationName(settings::SettingsStore& store, platform::ComputerName& computer);
+// The ledger server's ODBC connection string ([LEDGER] Connection), blanks around it
+// removed; empty when the station keeps its own ledger file.
+std::string ledgerConnection(settings::SettingsStore& store);
+// The ledger server as messages name it: the connection string with the value of every
+// PWD or PASSWORD attribute shown as "***", so that no password reaches the screen.
+std::string ledgerServerName(std::string_view connection);
 
 // The `detail` of a lot's issued lines for the automatic diagnostics run before it:
 // "diagnostics N" with EthTester's exit code (its run's TestResult), "diagnostics not run"
@@ -71,12 +83,23 @@ public:
     bool ready();
     // The guard over the addresses the lot is about to receive.
     GuardDecision guard(std::span<const adapter::MacAddress> addresses);
-    // The lot's issued lines; nothing when they could not be written (reported).
-    std::optional<ledger::IssueResult> issue(const ledger::LotPlan& plan);
-    // The lot was recorded: its adapters as read back (`first` and `last` name the lot's
-    // addresses in the message when the lines cannot be written).
-    void ship(uint64_t lot, std::span<const ledger::ShippedAdapter> adapters, const adapter::MacAddress& first,
+    // The lot's issued lines. A problem has been reported when the result's is not Ok; the
+    // press is then refused.
+    ledger::IssueResult issue(const ledger::LotPlan& plan);
+    // A shared ledger's guard, after issue() placed the lot: true when none of the reserved
+    // addresses is shipped (the server never places a lot there; should it, the press is
+    // refused with a message, and the lot is the caller's to void).
+    bool placedLotClear(std::span<const adapter::MacAddress> addresses);
+    // The lot was recorded (or, with a shared ledger, is about to be): its adapters as read
+    // back (`first` and `last` name the lot's addresses in the message when the lines cannot
+    // be written). False when they were not written (reported): with a shared ledger the
+    // lot is then not recorded at all and its adapters are to be set aside.
+    bool ship(uint64_t lot, std::span<const ledger::ShippedAdapter> adapters, const adapter::MacAddress& first,
               const adapter::MacAddress& last);
+    // True when the ledger places lots (a shared ledger) and every address of the range of
+    // the station's latest lot is shipped, by whichever station.
+    bool rangeShipped();
+    bool shared() const { return ledger_.placesLots(); }
     // The lot reached the programming request and is not recorded. A failure to write is not
     // reported: the lines stay due and the ledger writes them before its next lines, or the
     // next start closes the lot as interrupted.
@@ -86,6 +109,7 @@ public:
 
 private:
     void reportDamaged(const ledger::LedgerProblem& problem);
+    void reportRefusal(const ledger::LedgerProblem& problem);
     void showInterrupted(const std::vector<ledger::InterruptedLot>& lots);
     bool shipRecorded(const ledger::InterruptedLot& lot);
     std::string problemText(const ledger::LedgerProblem& problem);

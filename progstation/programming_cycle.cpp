@@ -150,16 +150,21 @@ std::string ProgrammingCycle::failureText(uint32_t error) { return "DeviceIoCont
 // The lot's addresses are the lot start stepped by 0 .. n - 1, n the adapters attached now.
 // A count that cannot be had refuses the press: programming adapters whose number is not
 // known would give addresses that no issued line holds.
-bool ProgrammingCycle::issueLot(const adapter::ProgramRequest& request) {
+std::optional<Outcome> ProgrammingCycle::issueLot(adapter::ProgramRequest& request) {
     uint32_t adapters = 0, error = 0;
     if (!adapter::getDeviceCount(*data_.handle, adapters, error)) {
         ask(ui::fillIn(ports_.strings.text(IDS_LEDGER_COUNT_FAILED), {errorText(error)}), ui::Icon::Stop,
             ui::Buttons::Ok);
-        return false;
+        return notProgrammed();
     }
-    const std::vector<adapter::MacAddress> addresses = ledger::lotAddresses(data_.lotStart, adapters);
-    GuardDecision decision = ledger_.guard(addresses);
-    if (!decision.go) return false;
+    // The station's own ledger: the guard looks at the addresses the records continue with,
+    // and may hand shipped ones out again. A shared ledger places the lot itself, never on a
+    // shipped address; its placement is checked after the reservation.
+    GuardDecision decision;
+    if (!ledger_.shared()) {
+        decision = ledger_.guard(ledger::lotAddresses(data_.lotStart, adapters));
+        if (!decision.go) return notProgrammed();
+    }
 
     ledger::LotPlan plan;
     plan.rangeStart = addressFromBoxes(startBoxes_);
@@ -171,13 +176,34 @@ bool ProgrammingCycle::issueLot(const adapter::ProgramRequest& request) {
     plan.detail = diagnosticsDetail_;
     plan.reissued = std::move(decision.again);
     plan.reissueDetail = decision.detail;
-    const std::optional<ledger::IssueResult> issued = ledger_.issue(plan);
-    if (!issued) return false;
-    // The station's own ledger gives the plan's lot start back. A ledger shared by several
-    // stations may reserve another one: the request's previous-address and previous-count
-    // fields (and data_.lotStart) are then to be filled from issued->lotStart here.
-    lot_ = issued->lot;
-    return true;
+    const ledger::IssueResult issued = ledger_.issue(plan);
+    if (!issued.problem.ok()) {
+        // A range that the stations sharing it have shipped is complete here too.
+        if (issued.problem.status == ledger::LedgerStatus::RangeComplete) {
+            notProgrammed();
+            return Outcome::RangeShipped;
+        }
+        return notProgrammed();
+    }
+    lot_ = issued.lot;
+    if (issued.placed) {
+        placement_ = issued;
+        placeLot(request);
+        if (!ledger_.placedLotClear(ledger::lotAddresses(issued.lotStart, adapters))) {
+            voidLot("placed on shipped addresses");
+            return notProgrammed();
+        }
+    }
+    return std::nullopt;
+}
+
+// The shared ledger's reservation decides where the lot lies in the range: the driver gives
+// adapter k the previous address stepped k times, so the request carries the address
+// before the lot start and the number of the range's addresses before it.
+void ProgrammingCycle::placeLot(adapter::ProgramRequest& request) {
+    request.previousAddress = placement_->previousAddress;
+    request.previousCount = placement_->previousCount;
+    data_.lotStart = placement_->lotStart;
 }
 
 void ProgrammingCycle::voidLot(std::string_view reason) {
@@ -185,8 +211,8 @@ void ProgrammingCycle::voidLot(std::string_view reason) {
     lot_.reset();
 }
 
-void ProgrammingCycle::shipLot(const adapter::ProgramReply& reply) {
-    if (!lot_) return;
+bool ProgrammingCycle::shipLot(const adapter::ProgramReply& reply) {
+    if (!lot_) return true;
     std::vector<ledger::ShippedAdapter> shipped;
     for (uint32_t d = 1; d <= reply.count && std::size_t(d) * 6 <= readBack_.size(); ++d) {
         ledger::ShippedAdapter a;
@@ -195,8 +221,9 @@ void ProgrammingCycle::shipLot(const adapter::ProgramReply& reply) {
         if (d <= serials_.size()) a.serial = serials_[d - 1];
         shipped.push_back(std::move(a));
     }
-    if (*lot_ != 0 || !shipped.empty()) ledger_.ship(*lot_, shipped, data_.lotStart, reply.lastAddress);
-    lot_.reset();
+    const bool written = (*lot_ == 0 && shipped.empty()) || ledger_.ship(*lot_, shipped, data_.lotStart, reply.lastAddress);
+    if (written) lot_.reset();
+    return written;
 }
 
 // The range's records as they were before the press (written only when the press changed
@@ -236,8 +263,12 @@ Outcome ProgrammingCycle::programLot(bool overwriteForced) {
             return Outcome::NoDevice;
         }
         // ---- Ledger: the issued lines before the request (the repetition chosen with Ignore
-        // programs the same lot again and issues nothing).
-        if (!overwriteForced && !issueLot(request)) return notProgrammed();
+        // programs the same lot again, in the same place, and issues nothing).
+        if (!overwriteForced) {
+            if (const std::optional<Outcome> refused = issueLot(request)) return *refused;
+        } else if (placement_) {
+            placeLot(request);
+        }
         sent = adapter::programEeprom(*step, request, reply, error);
         if (sent && reply.status == adapter::kStatusVerifyDescriptors && !verifyDescriptors(*step)) {
             message(IDS_DESCRIPTOR_FAILED, ui::Icon::Stop);
@@ -296,6 +327,13 @@ Outcome ProgrammingCycle::programLot(bool overwriteForced) {
             .run(ports_.device, data_.handle, data_.descriptors.vid, data_.descriptors.pid, data_.reEnumerated,
                  [&] { message(IDS_CHECK_DEVICE, ui::Icon::Stop); }, installResult_);
     }
+    // A shared ledger is the range's record for every station: the lot is shipped there
+    // first, and a lot it could not record is not recorded here either (its adapters are set
+    // aside, its addresses stay reserved for this station's next lot).
+    if (ledger_.shared() && !shipLot(reply)) {
+        voidLot("not recorded by the ledger server");
+        return Outcome::RecordsNotWritten;
+    }
     if (!plan_.recordLot(reply, request)) {
         // The adapters hold addresses that the records do not show as handed out: the next
         // lot is given them again, so these adapters must not reach the line.
@@ -306,10 +344,12 @@ Outcome ProgrammingCycle::programLot(bool overwriteForced) {
         voidLot("records not written");
         return Outcome::RecordsNotWritten;
     }
-    shipLot(reply);  // ledger: the recorded lot's adapters as read back
+    if (!ledger_.shared()) shipLot(reply);  // ledger: the recorded lot's adapters as read back
     data_.lotLast = reply.lastAddress;
     host_.showLastAssigned();
-    if (plan_.rangeComplete()) return Outcome::RangeComplete;
+    // Shared: complete when every station together has shipped the range, whichever
+    // station's records reached its end.
+    if (ledger_.shared() ? ledger_.rangeShipped() : plan_.rangeComplete()) return Outcome::RangeComplete;
     host_.setStatus(IDS_LOT_PROGRAMMED);
     return Outcome::Programmed;
 }

@@ -52,6 +52,10 @@ enum class Outcome : int {
     // A message has said why (except after No); the station stays open, idle with status
     // message 12, the caption as it was.
     NotProgrammed = 31,
+    // Refused before the programming request because the stations sharing the range on the
+    // ledger server have shipped all of it: the ledger's message has said so; the range is
+    // complete here too (as after RangeComplete, without its message).
+    RangeShipped = 32,
 };
 
 inline constexpr uint32_t kProgramPauseMs = 2000;
@@ -135,13 +139,16 @@ private:
     std::string errorText(uint32_t error);
     std::string failureText(uint32_t error);
     // ---- The production ledger's part of a press (press_ledger.h).
-    // Counts the adapters on the step's handle, asks the guard and writes the issued lines;
-    // false refuses the press before the request.
-    bool issueLot(const adapter::ProgramRequest& request);
+    // Counts the adapters on the step's handle, asks the guard and writes the issued lines
+    // (a shared ledger's placement goes into the request); an outcome refuses the press
+    // before the request.
+    std::optional<Outcome> issueLot(adapter::ProgramRequest& request);
+    void placeLot(adapter::ProgramRequest& request);
     // The lot reached the request and is not recorded.
     void voidLot(std::string_view reason);
-    // The lot is recorded: its adapters as read back.
-    void shipLot(const adapter::ProgramReply& reply);
+    // The lot is recorded: its adapters as read back. False when the ledger could not
+    // write them (reported).
+    bool shipLot(const adapter::ProgramReply& reply);
     // Refused before the request: the range's record put back.
     Outcome notProgrammed();
 
@@ -157,6 +164,7 @@ private:
     AddressPlan::RangeRecords rangeBefore_;   // the range's records before this press
     std::string diagnosticsDetail_ = diagnosticsDetail(false, std::nullopt);
     std::optional<uint64_t> lot_;             // the ledger's lot, once issued
+    std::optional<ledger::IssueResult> placement_;  // a shared ledger's reservation of this press's lot
     std::vector<uint8_t> readBack_;           // the addresses of the vendor-part verification
     std::vector<std::string> serials_;        // the serial numbers read back, by device number - 1
 };

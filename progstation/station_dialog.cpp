@@ -41,6 +41,7 @@ void StationDialog::onInit() {
     store_.emplace(ports_.profiles, ports_.files,
                    settings::settingsPaths(ports_.system).value_or(settings::settingsPathsIn("")));
     plan_.emplace(*store_);
+    plan_->setRangeShared(ports_.ledger.placesLots());
     loadStationOptions();
     restoreInputs(true);
     data_.descriptors = descriptorFile_.load(view());
@@ -52,7 +53,8 @@ void StationDialog::onInit() {
 
     // ---- Ledger: read once here; a damaged one is reported and refuses every press until it reads.
     ledger_.emplace(ports_.ledger, view(), ports_.strings, ports_.errors, *store_, login_,
-                    stationLedgerPath(ports_.system));
+                    ports_.ledger.placesLots() ? ledgerServerName(ledgerConnection(*store_))
+                                               : stationLedgerPath(ports_.system));
     ledger_->start();
     showCounters();
 }
@@ -169,7 +171,11 @@ void StationDialog::react(Outcome outcome) {
         break;
     case Outcome::RangeComplete:
         if (view().checked(IDC_VERIFY_ADDRESS)) showAddressList();
-        completeRange();
+        completeRange(true);
+        view().setText(IDC_START, kStartCaption);
+        break;
+    case Outcome::RangeShipped:  // the ledger's message has said so
+        completeRange(false);
         view().setText(IDC_START, kStartCaption);
         break;
     case Outcome::DescriptorsWrong:
@@ -195,9 +201,10 @@ void StationDialog::react(Outcome outcome) {
 // empty count. When the counts cannot be emptied, the lot is recorded all the same and
 // the range is complete in the records: the boxes offer the same, the next range's record
 // empties the counts, and so does the next start.
-void StationDialog::completeRange() {
+void StationDialog::completeRange(bool announce) {
     if (plan_->completeRange()) {
-        view().messageBox(ports_.strings.text(IDS_RANGE_COMPLETE), ui::Icon::Information, ui::Buttons::Ok);
+        if (announce)
+            view().messageBox(ports_.strings.text(IDS_RANGE_COMPLETE), ui::Icon::Information, ui::Buttons::Ok);
     } else {
         view().messageBox(ui::fillIn(ports_.strings.text(IDS_END_NOT_RECORDED),
                                      {adapter::formatLower(data_.lotStart), adapter::formatLower(data_.lotLast),

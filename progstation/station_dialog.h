@@ -56,7 +56,7 @@ public:
 private:
     void press();
     void react(Outcome outcome);
-    void completeRange();
+    void completeRange(bool announce);
     void restoreInputs(bool atStartUp);
     void loadStationOptions();
     void showDescriptors();

@@ -93,3 +93,12 @@
 #define IDS_LEDGER_COUNTERS 56
 #define IDS_LEDGER_COUNTERS_NO_RANGE 57
 #define IDS_LEDGER_COUNTERS_UNREADABLE 58
+/* The ledger on a server that the stations of a line share ([LEDGER] Connection): %s are the
+   server as the station names it and the server's diagnostic, and for IDS_LEDGER_NOT_SHIPPED
+   the first and last address of the lot first. */
+#define IDS_LEDGER_UNREACHABLE 60
+#define IDS_LEDGER_NO_ROOM 61
+#define IDS_LEDGER_RANGE_SHIPPED 62
+#define IDS_LEDGER_NAME_IN_USE 63
+#define IDS_LEDGER_NOT_SHIPPED 64
+#define IDS_LEDGER_PLACED_SHIPPED 65

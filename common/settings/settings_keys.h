@@ -170,11 +170,13 @@ constexpr SettingKey custom(std::string_view key, ReaderUse progStation) {
       detail::diagFlag("EPROMUTILITY", "DisplayMacAddresses", integerRead(1), notRead(), integerRead(0)))            \
     X(LaunchDiagnosticApp,                                                                                           \
       detail::diagFlag("EPROMUTILITY", "LaunchDiagnosticApp", integerRead(1), notRead(), integerRead(0)))            \
-    /* The station's production ledger (AddressLedger.csv). StationName: the name written in its lines;          */ \
-    /* empty means the computer's name. GuardReissue: ask before a press hands out addresses that the            */ \
-    /* ledger holds as shipped (non-zero), or not (0).                                                           */ \
-    X(StationName, detail::diagTextKey("LEDGER", "StationName", textRead(""), notRead(), notRead()))                 \
+    /* The station's production ledger. StationName: the name written in its lines and its key on a ledger      */ \
+    /* server; empty means the computer's name. GuardReissue: ask before a press hands out addresses that the    */ \
+    /* ledger holds as shipped (non-zero), or not (0). Connection: an ODBC connection string ("DSN=...") of     */ \
+    /* the ledger server that the stations of a line share; empty means the station's own AddressLedger.csv.  */ \
+    X(StationName, detail::diagTextKey("LEDGER", "StationName", textRead(""), notRead(), textRead("")))              \
     X(GuardReissue, detail::diagFlag("LEDGER", "GuardReissue", integerRead(1), notRead(), integerRead(1)))           \
+    X(LedgerConnection, detail::diagTextKey("LEDGER", "Connection", textRead(""), notRead(), textRead("")))          \
                                                                                                                      \
     /* ---- Customize.ini: the station's descriptor settings, section read as "Strings" and written as           */ \
     /* "strings". A value that is missing or empty counts as not read: the station then takes the default        */ \

@@ -153,6 +153,12 @@ public:
     virtual LedgerProblem voidLot(uint64_t lot, std::string_view reason) = 0;
 
     virtual LedgerCounters counters() = 0;
+
+    // True for a ledger that several stations share: issue() places each lot in the range
+    // itself (IssueResult::placed), and the range is complete when every station together
+    // has shipped its count (LedgerCounters::rangeLeft 0), not when one station's records
+    // say so. False for a ledger of the station's own.
+    virtual bool placesLots() const { return false; }
 };
 
 // The addresses of a lot: `lotStart` stepped by 0 .. adapters - 1 (the address step).

@@ -76,6 +76,7 @@ public:
     LedgerProblem ship(uint64_t lot, std::span<const ShippedAdapter> adapters) override;
     LedgerProblem voidLot(uint64_t lot, std::string_view reason) override;
     LedgerCounters counters() override;
+    bool placesLots() const override { return true; }
 
     // Releases every address that `station` holds or has reserved, in every range, with a
     // `released` event each, so that other stations' lots can take them. For a station that

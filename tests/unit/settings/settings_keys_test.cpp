@@ -60,8 +60,9 @@ std::vector<Pinned> expectedKeys() {
     keys.push_back({D, "EPROMUTILITY", "EPROMUTILITY", "OverWriteAddress", Flag, 0, int1, none, int0});
     keys.push_back({D, "EPROMUTILITY", "EPROMUTILITY", "DisplayMacAddresses", Flag, 0, int1, none, int0});
     keys.push_back({D, "EPROMUTILITY", "EPROMUTILITY", "LaunchDiagnosticApp", Flag, 0, int1, none, int0});
-    keys.push_back({D, "LEDGER", "LEDGER", "StationName", Text, 260, empty, none, none});
+    keys.push_back({D, "LEDGER", "LEDGER", "StationName", Text, 260, empty, none, empty});
     keys.push_back({D, "LEDGER", "LEDGER", "GuardReissue", Flag, 0, int1, none, int1});
+    keys.push_back({D, "LEDGER", "LEDGER", "Connection", Text, 260, empty, none, empty});
 
     keys.push_back({C, "Strings", "strings", "MANUFACTURER", Text, 260, none, none, none});
     keys.push_back({C, "Strings", "strings", "PROVIDER", Text, 260, none, none, none});
@@ -109,7 +110,8 @@ TEST(SettingsKeys, namedKeysAndAddressRecordsAreRowsOfTheTable) {
     EXPECT_EQ(row(keys::LaunchDiagnosticApp), 31);
     EXPECT_EQ(row(keys::StationName), 32);
     EXPECT_EQ(row(keys::GuardReissue), 33);
-    EXPECT_EQ(row(keys::LanguageId), 40);
+    EXPECT_EQ(row(keys::LedgerConnection), 34);
+    EXPECT_EQ(row(keys::LanguageId), 41);
     EXPECT_EQ(keys::kManufacturerValue, "MfgName");
     EXPECT_EQ(keys::kProviderValue, "ProviderName");
     for (int i = 0; i < 6; ++i) {

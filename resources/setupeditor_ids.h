@@ -29,6 +29,14 @@
 #define IDC_CLEAR_ADDRESS 1036
 /* The station's re-issue guard ([LEDGER] GuardReissue), with the other station options. */
 #define IDC_GUARD_REISSUE 1040
+/* Opens the "Ledger Server" dialog: the station's name and its ledger server ([LEDGER]
+   StationName and Connection), saved with the other station options. */
+#define IDC_LEDGER_SETTINGS 1041
+
+/* The "Ledger Server" dialog. */
+#define IDD_LEDGER_SETTINGS 103
+#define IDC_STATION_NAME 1050
+#define IDC_LEDGER_CONNECTION 1051
 
 /* String table (the login's messages are in login_ids.h). */
 #define IDS_STATUS_START 1

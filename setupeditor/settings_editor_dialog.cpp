@@ -1,6 +1,8 @@
 // settings_editor_dialog.cpp: start-up, login switch, Save in its order of writes, Clear, the packet limits and the address-box filter.
 #include "setupeditor/settings_editor_dialog.h"
 
+#include "setupeditor/ledger_settings_dialog.h"
+
 #include "common/adapter/hex_digits.h"
 #include "common/settings/value_forms.h"
 #include "common/ui/strings.h"
@@ -53,6 +55,9 @@ void SettingsEditorDialog::onInit() {
     }
     // The station's ledger guard, kept in its own section beside the diagnostics settings.
     view().setChecked(IDC_GUARD_REISSUE, store_->readNumber(settings::keys::GuardReissue, Reader::SetupEditor) != 0);
+    ledgerRead_ = {store_->readText(settings::keys::StationName, Reader::SetupEditor),
+                   store_->readText(settings::keys::LedgerConnection, Reader::SetupEditor)};
+    ledger_ = ledgerRead_;
 
     if (store_->exists(SettingsFile::EpromData)) loadAddress();
 
@@ -92,10 +97,18 @@ void SettingsEditorDialog::onCommand(int id, ui::Notify code) {
     case IDC_CHANGE_SAVE_SETTINGS: changeOrSave(); break;
     case IDC_CLEAR_ADDRESS: clearAddress(); break;
     case IDC_EXIT: view().endDialog(ui::kIdCancel); break;
+    case IDC_LEDGER_SETTINGS: editLedger(); break;
     case IDC_LONG_LOOPBACK:
     case IDC_EXTERNAL_LOOPBACK: enablePacketBoxes(); break;
     default: break;
     }
+}
+
+// The station's name and ledger server, read-only until the login; the values typed are
+// written by Save.
+void SettingsEditorDialog::editLedger() {
+    LedgerSettingsDialog dialog(ledger_, view().text(IDC_CHANGE_SAVE_SETTINGS) == saveCaption_);
+    if (view().runChild(IDD_LEDGER_SETTINGS, dialog) == ui::kIdOk) ledger_ = dialog.values();
 }
 
 void SettingsEditorDialog::changeOrSave() {
@@ -129,9 +142,16 @@ bool SettingsEditorDialog::writeDiagnosticSettings() {
         if (view().text(id).empty()) view().setText(id, "1");
         s.*field.text = view().text(id);
     }
-    const bool saved = store_->saveDiagnosticSettings(s);
-    // The station's ledger guard, after the other station options.
-    return store_->writeFlag(settings::keys::GuardReissue, view().checked(IDC_GUARD_REISSUE)) && saved;
+    bool saved = store_->saveDiagnosticSettings(s);
+    // The station's ledger guard, after the other station options; then its name and ledger
+    // server when the operator changed them (a station that never had them keeps no keys).
+    saved = store_->writeFlag(settings::keys::GuardReissue, view().checked(IDC_GUARD_REISSUE)) && saved;
+    if (ledger_.stationName != ledgerRead_.stationName)
+        saved = store_->writeText(settings::keys::StationName, ledger_.stationName) && saved;
+    if (ledger_.connection != ledgerRead_.connection)
+        saved = store_->writeText(settings::keys::LedgerConnection, ledger_.connection) && saved;
+    if (saved) ledgerRead_ = ledger_;
+    return saved;
 }
 
 void SettingsEditorDialog::notSaved(SettingsFile file) {

@@ -5,7 +5,9 @@
 // rest of the run. Save writes EthernetDiagnostic.ini and the last assigned address to
 // EpromData.ini; Clear empties the recorded address. A write that fails (another program
 // holds the file) brings a stop-icon message instead of "New Settings Saved.", and the
-// editor stays as it was, the operator's values in the boxes. Escape, Enter in an edit
+// editor stays as it was, the operator's values in the boxes. The "Ledger..." button shows
+// the station's name and ledger server (dialog "Ledger Server"), editable after the login
+// and saved with the rest. Escape, Enter in an edit
 // box or on a check box, the close box and Exit end the dialog without saving.
 #pragma once
 
@@ -17,6 +19,7 @@
 #include "common/settings/settings_store.h"
 #include "common/ui/dialog_logic.h"
 #include "common/ui/strings.h"
+#include "setupeditor/ledger_settings_dialog.h"
 
 #include <optional>
 #include <string_view>
@@ -52,6 +55,7 @@ private:
     void unlock();
     void save();
     void clearAddress();
+    void editLedger();
     void loadAddress();
     bool writeDiagnosticSettings();
     void notSaved(settings::SettingsFile file);
@@ -74,6 +78,9 @@ private:
     settings::AddressTexts recorded_{};
     settings::AddressTexts shown_{};
     bool addressTyped_ = false;
+    // The station's ledger settings as read (or last saved) and as the operator left them.
+    LedgerSettings ledgerRead_;
+    LedgerSettings ledger_;
 };
 
 }  // namespace lt::setupeditor

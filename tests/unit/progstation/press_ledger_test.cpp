@@ -457,3 +457,20 @@ TEST_F(LedgerTest, theStationsNameIsTheSettingElseTheComputersName) {
     computer.computer = "";
     EXPECT_EQ(progstation::stationName(store, computer), "station");
 }
+
+// The ledger server as the station's messages name it: a password in the connection string
+// never reaches the screen.
+TEST(LedgerServerName, showsTheConnectionStringWithEveryPasswordHidden) {
+    const struct {
+        const char* connection;
+        const char* shown;
+    } cases[] = {
+        {"DSN=LineLedger", "DSN=LineLedger"},
+        {"DSN=LineLedger;UID=line;PWD=s3cret", "DSN=LineLedger;UID=line;PWD=***"},
+        {"Driver={PostgreSQL Unicode};Server=db;pwd={a;b=c};Port=5432", "Driver={PostgreSQL Unicode};Server=db;pwd=***;Port=5432"},
+        {"Password=x; Uid=line;", "Password=***; Uid=line;"},
+        {"PWD=", "PWD=***"},
+        {"no attributes", "no attributes"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(progstation::ledgerServerName(c.connection), c.shown) << c.connection;
+}

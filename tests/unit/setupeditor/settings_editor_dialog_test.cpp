@@ -711,3 +711,68 @@ TEST(EditorTemplate, theMessageOfASaveThatFailedNamesTheFile) {
               "The settings could not be saved: C:\\windows\\EpromData.ini could not be written !! \nClose any "
               "program that holds this file open and try again.");
 }
+
+// ---- The station's name and ledger server ("Ledger..." and its dialog).
+
+TEST_F(EditorTest, theLedgerDialogShowsTheStationsNameAndServerReadOnlyWhileLocked) {
+    writeFile("EthernetDiagnostic.ini", "[LEDGER]\r\nStationName=LINE-2\r\nConnection=DSN=LineLedger\r\n");
+    start();
+    EXPECT_TRUE(view->enabled(IDC_LEDGER_SETTINGS)) << "the values can be looked at before the login";
+    view->onChild(IDD_LEDGER_SETTINGS, [](FakeDialog& d) {
+        EXPECT_EQ(d.text(IDC_STATION_NAME), "LINE-2");
+        EXPECT_EQ(d.text(IDC_LEDGER_CONNECTION), "DSN=LineLedger");
+        for (int id : {IDC_STATION_NAME, IDC_LEDGER_CONNECTION}) {
+            EXPECT_FALSE(d.enabled(id)) << id;
+            EXPECT_EQ(d.control(id).limit, 259u) << "what a profile read gives back";
+        }
+        d.setText(IDC_STATION_NAME, "OTHER");
+        d.pressEnter();
+    });
+    view->click(IDC_LEDGER_SETTINGS);
+    EXPECT_EQ(view->session().childrenRun, (std::vector<int>{IDD_LEDGER_SETTINGS}));
+    login();
+    profiles.writes.clear();
+    view->click(IDC_CHANGE_SAVE_SETTINGS);
+    for (const std::string& w : profiles.writes)
+        EXPECT_TRUE(w.find("StationName") == std::string::npos && w.find("Connection") == std::string::npos) << w;
+    EXPECT_EQ(read("EthernetDiagnostic.ini", "LEDGER", "StationName"), "LINE-2");
+    EXPECT_EQ(read("EthernetDiagnostic.ini", "LEDGER", "Connection"), "DSN=LineLedger");
+}
+
+TEST_F(EditorTest, ledgerValuesTypedAfterTheLoginAreSavedTrimmedAfterTheGuardAndCancelKeepsTheOldOnes) {
+    start();
+    login();
+    view->onChild(IDD_LEDGER_SETTINGS, [](FakeDialog& d) {
+        EXPECT_TRUE(d.enabled(IDC_STATION_NAME));
+        EXPECT_EQ(d.text(IDC_LEDGER_CONNECTION), "");
+        d.setText(IDC_STATION_NAME, "  LINE-3\t");
+        d.setText(IDC_LEDGER_CONNECTION, " DSN=LineLedger;");
+        d.pressEnter();
+    });
+    view->click(IDC_LEDGER_SETTINGS);
+    view->onChild(IDD_LEDGER_SETTINGS, [](FakeDialog& d) {
+        EXPECT_EQ(d.text(IDC_STATION_NAME), "LINE-3") << "the values taken, before they are saved";
+        d.setText(IDC_STATION_NAME, "DISCARDED");
+        d.pressEscape();
+    });
+    view->click(IDC_LEDGER_SETTINGS);
+
+    // A Save that cannot write the file keeps them for the next one.
+    setAddress({"00", "1B", "4E", "7A", "01", "02"});
+    profiles.held = {"EthernetDiagnostic.ini"};
+    view->click(IDC_CHANGE_SAVE_SETTINGS);
+    ASSERT_EQ(view->messages().size(), 1u);
+    EXPECT_EQ(view->messages()[0].text,
+              ui::fillIn(text(IDS_NOT_SAVED), {dir.path().string() + "\\EthernetDiagnostic.ini"}));
+    profiles.held.clear();
+    profiles.writes.clear();
+    view->click(IDC_CHANGE_SAVE_SETTINGS);
+    const auto guard = std::find(profiles.writes.begin(), profiles.writes.end(),
+                                 "EthernetDiagnostic.ini [LEDGER] GuardReissue=1");
+    ASSERT_NE(guard, profiles.writes.end());
+    EXPECT_EQ(std::vector<std::string>(guard + 1, guard + 3),
+              (std::vector<std::string>{"EthernetDiagnostic.ini [LEDGER] StationName=LINE-3",
+                                        "EthernetDiagnostic.ini [LEDGER] Connection=DSN=LineLedger;"}));
+    EXPECT_EQ(read("EthernetDiagnostic.ini", "LEDGER", "StationName"), "LINE-3");
+    EXPECT_EQ(read("EthernetDiagnostic.ini", "LEDGER", "Connection"), "DSN=LineLedger;");
+}

@@ -20,7 +20,7 @@ const Script kScripts[] = {
     {"progstation.rc", {"IDD_PROGSTATION", "IDD_ADDRESS_LIST", "IDD_REV_C_INPUTS", "IDD_LOGIN_STATION",
                         "IDD_CHANGE_PASSWORD"}},
     {"ethtester.rc", {"IDD_ETHTESTER_MAIN", "IDD_EEPROM_DETAILS"}},
-    {"setupeditor.rc", {"IDD_SETTINGS_EDITOR", "IDD_LOGIN_EDITOR", "IDD_CHANGE_PASSWORD"}},
+    {"setupeditor.rc", {"IDD_SETTINGS_EDITOR", "IDD_LEDGER_SETTINGS", "IDD_LOGIN_EDITOR", "IDD_CHANGE_PASSWORD"}},
 };
 
 }  // namespace

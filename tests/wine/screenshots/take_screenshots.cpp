@@ -23,7 +23,7 @@ constexpr int kStartByte1 = 1001, kStart = 1008, kExit = 1009, kDisplayAddresses
 constexpr int kRevCInputs = 1029, kAddressList = 1013;
 }  // namespace station
 namespace editor {
-constexpr int kChangeSave = 1010, kExit = 1011;
+constexpr int kChangeSave = 1010, kExit = 1011, kLedger = 1041, kConnection = 1051;
 }  // namespace editor
 
 using namespace lt::wine;
@@ -115,6 +115,15 @@ void setupEditor(const std::string& exe, const std::string& work) {
     login->click(IDC_LOGIN_VERIFY_EDITOR);
     waitUntil([&] { return !login->alive(); });
     shot(main.hwnd(), "setupeditor-editing");
+    main.click(editor::kLedger);
+    if (auto ledger = program->waitForDialog("Ledger Server")) {
+        ledger->setText(editor::kConnection, "DSN=LineLedger");
+        shot(ledger->hwnd(), "setupeditor-ledger");
+        ledger->click(IDCANCEL);
+        waitUntil([&] { return !ledger->alive(); });
+    } else {
+        missing("the Ledger Server dialog");
+    }
     close(*program, main, editor::kExit);
 }
 

@@ -365,3 +365,31 @@ TEST(SetupEditorStrings, theProgramCarriesExactlyTheTextsOfItsScriptAndItsIcon) 
     EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(IDI_SETUPEDITOR), MAKEINTRESOURCEA(14)), nullptr);  // RT_GROUP_ICON
     FreeLibrary(module);
 }
+
+TEST_F(SetupEditorRun, theLedgerDialogShowsTheServerLockedAndSavesWhatIsTypedAfterTheLogin) {
+    writeFile(diag(), "[LEDGER]\r\nStationName=LINE-2\r\n");
+    start();
+    main.click(IDC_LEDGER_SETTINGS);
+    auto ledger = program->waitForDialog("Ledger Server");
+    ASSERT_TRUE(ledger) << "the ledger dialog did not open";
+    EXPECT_EQ(ledger->text(IDC_STATION_NAME), "LINE-2");
+    EXPECT_EQ(ledger->text(IDC_LEDGER_CONNECTION), "");
+    EXPECT_FALSE(ledger->enabled(IDC_LEDGER_CONNECTION)) << "locked until the login";
+    ledger->click(IDOK);
+    ASSERT_TRUE(waitUntil([&] { return !ledger->alive(); }));
+
+    loginWith("tpw731");
+    main.click(IDC_LEDGER_SETTINGS);
+    ledger = program->waitForDialog("Ledger Server");
+    ASSERT_TRUE(ledger);
+    ASSERT_TRUE(ledger->enabled(IDC_LEDGER_CONNECTION));
+    ledger->focus(IDC_LEDGER_CONNECTION);
+    ledger->typeChars(" DSN=LineLedger");
+    ledger->pressKey(VK_RETURN);  // OK is the default button
+    ASSERT_TRUE(waitUntil([&] { return !ledger->alive(); })) << "Enter did not end the dialog with OK";
+    setAddress({"00", "1B", "4E", "7A", "01", "00"});
+    save();
+    EXPECT_EQ(profileString(diag(), "LEDGER", "Connection"), "DSN=LineLedger");
+    EXPECT_EQ(profileString(diag(), "LEDGER", "StationName"), "LINE-2");
+    exitAndWait();
+}

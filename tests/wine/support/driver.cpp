@@ -232,12 +232,22 @@ std::unique_ptr<Program> Program::start(const std::string& exe, const std::strin
     if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         directory.empty() ? nullptr : directory.c_str(), &startup, &info))
         return nullptr;
-    return std::unique_ptr<Program>(new Program(info));
+    return std::unique_ptr<Program>(new Program(info, true));
+}
+
+std::unique_ptr<Program> Program::attach(const std::string& caption, DWORD milliseconds) {
+    HWND window = nullptr;
+    if (!waitUntil([&] { return (window = anyDialog(caption)) != nullptr; }, milliseconds)) return nullptr;
+    PROCESS_INFORMATION info{};
+    info.dwThreadId = GetWindowThreadProcessId(window, &info.dwProcessId);
+    info.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, info.dwProcessId);
+    if (!info.hProcess) return nullptr;
+    return std::unique_ptr<Program>(new Program(info, false));
 }
 
 Program::~Program() {
-    if (running()) kill();
-    CloseHandle(info_.hThread);
+    if (started_ && running()) kill();
+    if (info_.hThread) CloseHandle(info_.hThread);
     CloseHandle(info_.hProcess);
 }
 

@@ -86,12 +86,17 @@ private:
     HWND hwnd_;
 };
 
-// A program started by the test. Destroying it ends the program if it still runs.
+// A program started by the test, or one running already that the test attached to.
+// Destroying it ends a program that the test started, if it still runs.
 class Program {
 public:
     // Starts `exe` (a host or Windows path) with no arguments in `workingDirectory`
     // (the test's own when empty); null when it cannot be started.
     static std::unique_ptr<Program> start(const std::string& exe, const std::string& workingDirectory = {});
+    // The program of this prefix that shows a visible top-level dialog or message box with
+    // this caption (one started by a script, say), waiting for it to appear; null when none
+    // appears. Destroying the result leaves the program running.
+    static std::unique_ptr<Program> attach(const std::string& caption, DWORD milliseconds = kWait);
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -114,9 +119,10 @@ public:
     bool noMessageBoxFor(DWORD milliseconds) const;
 
 private:
-    explicit Program(const PROCESS_INFORMATION& info) : info_(info) {}
+    Program(const PROCESS_INFORMATION& info, bool started) : info_(info), started_(started) {}
     std::vector<HWND> windows() const;
     PROCESS_INFORMATION info_{};
+    bool started_ = true;
 };
 
 // A visible top-level dialog of any process with this caption (a program that the

@@ -66,7 +66,9 @@ start)
   psql=(as_server "$bin/psql" -X -q -v ON_ERROR_STOP=1 -h "$cluster" -p "$port" -U postgres -d postgres)
   "${psql[@]}" -c "CREATE ROLE lt_test LOGIN CREATEDB PASSWORD 'lt_test'" \
                -c "CREATE DATABASE lt_ledger OWNER lt_test" >/dev/null
-  echo "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=$port;Database=lt_ledger;Uid=lt_test;Pwd=lt_test" \
+  # CommLog=0: Debian's odbcinst.ini turns psqlODBC's communication log on, which would leave
+  # a log file in /tmp for every process that connects.
+  echo "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=$port;Database=lt_ledger;Uid=lt_test;Pwd=lt_test;CommLog=0" \
     >"$dir/connection.txt"
   echo "test-database: PostgreSQL on 127.0.0.1:$port ($cluster)"
   ;;

@@ -221,7 +221,17 @@ LedgerProblem ServerLedger::fail(const DbResult& r, std::string_view doing) {
 LedgerProblem ServerLedger::usable() {
     if (!opened_) return problem(LedgerStatus::NotOpen, "the ledger has not been opened");
     if (!openProblem_.ok()) return openProblem_;
+    // A connection kept since an earlier operation may have been cut meanwhile (the server
+    // restarted, the network dropped): one idle for a while is checked first and, when
+    // dead, replaced, so that the first press after a server restart goes through. The
+    // check opens the operation's transaction; nothing is lost by it.
+    const int64_t now = clock_.utcNow();
+    if (db_->isOpen() && now - lastUsed_ >= kIdleCheckSeconds && !db_->runOnce("SELECT 1").ok) {
+        db_->rollback();
+        db_->close();
+    }
     if (auto p = connect(); !p.ok()) return p;
+    lastUsed_ = now;
     return applyPendingVoids();
 }
 

@@ -31,7 +31,8 @@
 // LedgerStatus::Unreachable with the ODBC diagnostic in `reason`; nothing is written
 // anywhere else. Each operation is one transaction: either all of it is in the server or
 // none of it. After any failure the connection is dropped and the next operation connects
-// again. While open() has not succeeded, the other operations return its problem.
+// again; a connection kept idle for kIdleCheckSeconds is checked before it is used, so one
+// cut meanwhile (a server restart) is replaced instead of failing the next press. While open() has not succeeded, the other operations return its problem.
 //
 // Counters: the range of this station's latest lot, with the addresses every station
 // shipped in it (rangeLeft 0: the range is complete for every station); today's counts
@@ -86,6 +87,8 @@ public:
 
     // How long open() and a reconnection wait for the server.
     static constexpr uint32_t kLoginTimeoutSeconds = 10;
+    // A kept connection idle for this long is checked before it is used.
+    static constexpr int64_t kIdleCheckSeconds = 2;
 
 private:
     struct Block;
@@ -107,6 +110,7 @@ private:
     LedgerProblem openProblem_;
     int64_t session_ = 0;   // this object's mark in the station's row: another process under the same name replaces it
     int32_t offset_ = 0;    // the local zone's offset read at open(), for "today"
+    int64_t lastUsed_ = 0;  // when an operation last found the connection usable (utcNow)
     std::vector<uint64_t> interrupted_;  // lots open() reported, until closeInterrupted()
     struct PendingVoid {
         uint64_t lot;

@@ -524,3 +524,19 @@ TEST_F(ServerLedgerTest, aServerThatCannotBeReachedIsAClearProblemAndTheNextOper
     EXPECT_EQ(value("SELECT count(*) FROM ledger_events WHERE event = 'void' AND detail = 'diagnostics failed'"), "3");
     EXPECT_EQ(value("SELECT count(*) FROM ledger_events WHERE detail = 'failed record write'"), "3");  // the first lot's
 }
+
+// A kept connection cut while the station was idle (the server restarted, the network
+// dropped) is replaced before the next operation: the first press after it goes through.
+TEST_F(ServerLedgerTest, aConnectionCutWhileIdleIsReplacedBeforeTheNextPress) {
+    auto ledger = opened("LINE-1");
+    const IssueResult first = ledger->issue(plan(2));
+    ASSERT_TRUE(first.problem.ok()) << first.problem.reason;
+    ASSERT_TRUE(ledger->ship(first.lot, readBack(first, 2)).ok());
+    sql("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = current_database()"
+        " AND pid <> pg_backend_pid()");
+    clock.now += ServerLedger::kIdleCheckSeconds;
+    const IssueResult next = ledger->issue(plan(2));
+    ASSERT_TRUE(next.problem.ok()) << next.problem.reason;
+    EXPECT_EQ(next.rangeOffset, 2u);
+    EXPECT_TRUE(ledger->ship(next.lot, readBack(next, 2)).ok());
+}

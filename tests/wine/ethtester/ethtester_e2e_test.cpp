@@ -46,7 +46,7 @@ protected:
     void start(const char* exe = LT_ETHTESTER_EXE) {
         program = Program::start(exe, work.path().string());
         ASSERT_NE(program, nullptr);
-        auto box = program->waitForMessageBox();
+        auto box = program->waitForMessageBox(kStartWait);
         ASSERT_TRUE(box) << "no start-up recommendation";
         EXPECT_EQ(box->text, text(IDS_RECOMMENDED_SYSTEM));
         ASSERT_TRUE(answer(*box, IDOK));
@@ -127,7 +127,7 @@ TEST_F(EthTesterRun, aLogInAFolderWhoseNameIsNotPlainAsciiReplacesTheOldOne) {
     settings(kRegisterOnly);
     program = Program::start(LT_ETHTESTER_EXE, folder);
     ASSERT_NE(program, nullptr);
-    auto box = program->waitForMessageBox();
+    auto box = program->waitForMessageBox(kStartWait);
     ASSERT_TRUE(box) << "no start-up recommendation";
     ASSERT_TRUE(answer(*box, IDOK));
     auto found = program->waitForDialog("Ethernet Diagnostic Tool");

@@ -155,7 +155,7 @@ protected:
     std::pair<std::unique_ptr<Program>, Dialog> startStation(const std::string& file) {
         auto station = Program::start(folder + "\\" + file, folder);
         if (!station) return {nullptr, Dialog()};
-        auto box = station->waitForMessageBox();
+        auto box = station->waitForMessageBox(kStartWait);
         EXPECT_TRUE(box) << "no start-up recommendation";
         if (box) answer(*box, IDOK);
         auto found = station->waitForDialog(kStationCaption, 20000);

@@ -131,7 +131,7 @@ protected:
     void start() {
         program = Program::start(LT_PROGSTATION_EXE, work.path().string());
         ASSERT_NE(program, nullptr);
-        auto box = program->waitForMessageBox();
+        auto box = program->waitForMessageBox(kStartWait);
         ASSERT_TRUE(box) << "no start-up recommendation";
         ASSERT_TRUE(answer(*box, IDOK));
         auto found = program->waitForDialog(kCaption);

@@ -94,7 +94,7 @@ protected:
     void start(const char* exe = LT_PROGSTATION_EXE) {
         program = Program::start(exe, work.path().string());
         ASSERT_NE(program, nullptr);
-        auto box = program->waitForMessageBox();
+        auto box = program->waitForMessageBox(kStartWait);
         ASSERT_TRUE(box) << "no start-up recommendation";
         EXPECT_EQ(box->text, text(IDS_RECOMMENDED_SYSTEM));
         ASSERT_TRUE(answer(*box, IDOK));
@@ -383,7 +383,7 @@ TEST_F(StationRun, aTesterInAFolderWithABlankInItsNameIsStartedItselfFromTheCurr
     installStandin(windowsPath(folder.string()));
     program = Program::start(LT_PROGSTATION_EXE, folder.string());
     ASSERT_NE(program, nullptr);
-    auto box = program->waitForMessageBox();
+    auto box = program->waitForMessageBox(kStartWait);
     ASSERT_TRUE(box);
     answer(*box, IDOK);
     main = program->waitForDialog(kCaption).value_or(Dialog());
@@ -732,7 +732,7 @@ TEST_F(StationRun, aLotInterruptedByAStopIsShownAtTheNextStartAndClosed) {
                   "00-1B-4E-7A-01-00,10,diagnostics not run\r\n2024-05-01T10:00:00Z,LINE-1,iss");
     program = Program::start(LT_PROGSTATION_EXE, work.path().string());
     ASSERT_NE(program, nullptr);
-    auto box = program->waitForMessageBox();
+    auto box = program->waitForMessageBox(kStartWait);
     ASSERT_TRUE(box);
     ASSERT_TRUE(answer(*box, IDOK));  // the recommendation
     expectMessage("The station was stopped while 2 devices were being programmed with the addresses "

@@ -36,7 +36,7 @@ protected:
     void start() {
         program = Program::start(LT_SETUPEDITOR_EXE);
         ASSERT_NE(program, nullptr);
-        auto found = program->waitForDialog("Change Settings");
+        auto found = program->waitForDialog("Change Settings", kStartWait);
         ASSERT_TRUE(found) << "the settings editor did not open";
         main = *found;
     }

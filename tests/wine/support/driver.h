@@ -19,6 +19,9 @@
 namespace lt::wine {
 
 inline constexpr DWORD kWait = 10000;  // default time-out of a wait, in milliseconds
+// The time-out for a program's first window: under load, Wine can take several seconds to
+// start a process and load its libraries. A wait ends as soon as the window is there.
+inline constexpr DWORD kStartWait = 30000;
 
 // ---- Files.
 

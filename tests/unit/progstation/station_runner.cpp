@@ -29,9 +29,9 @@
 // left: the bench's lock (nobody else uses the bench), a line of shipped.txt cut short, and
 // the adapters still on the bench: those whose addresses the server has as shipped by this
 // station (the kill came after the ship and before they were moved) go to shipped.txt,
-// unless they are exactly the lot shipped.txt ends with (the kill came between the append
-// and the unplug); the others stay for the retry (the station holds their addresses for
-// its next lot).
+// unless they are of the lot shipped.txt ends with (the kill came between the append and
+// the end of the unplugging); the others stay for the retry (the station holds their
+// addresses for its next lot).
 //
 // --kill-at=POINT:K kills the runner (SIGKILL) the K-th time it reaches POINT in this run:
 //   request   the programming request arrives (the lot reserved, nothing programmed yet);
@@ -348,13 +348,16 @@ int main(int argc, char** argv) {
             for (const MacAddress& a : programmed)
                 if (shipped.count(test::addressNumber(a))) ours.push_back(a);
             if (!ours.empty()) {
-                // Exactly the lot shipped.txt ends with: appended before the kill, not yet unplugged.
+                // Of the lot shipped.txt ends with: appended before the kill, not (or not all)
+                // unplugged yet. The server ships an address once, so an adapter it has as
+                // shipped by this station and that lot names is that lot's adapter.
                 const std::vector<Line> file = lines(shippedPath);
-                std::set<std::string> lastLot, onBench;
+                std::set<std::string> lastLot;
                 for (auto it = file.rbegin(); it != file.rend() && it->tag == file.back().tag; ++it)
                     lastLot.insert(it->mac);
-                for (const MacAddress& a : ours) onBench.insert(adapter::formatUpper(a));
-                if (lastLot == onBench) {
+                bool inLastLot = true;
+                for (const MacAddress& a : ours) inLastLot = inLastLot && lastLot.count(adapter::formatUpper(a));
+                if (inLastLot) {
                     say("recover: %zu adapters of the lot %s already in shipped.txt, unplugged", ours.size(),
                         file.back().tag.c_str());
                 } else {
@@ -362,10 +365,15 @@ int main(int argc, char** argv) {
                     say("recover: %zu adapters shipped by the server before the kill moved to shipped.txt (%s ..)",
                         ours.size(), adapter::formatUpper(ours.front()).c_str());
                 }
-                // Unplugged from the highest number down, so that the numbers left stay.
+                // All at once when they are the whole bench; else one by one from the highest
+                // number down, so that the numbers left stay.
                 const std::vector<MacAddress> now = bench.addresses();
-                for (std::size_t k = now.size(); k >= 1; --k)
-                    if (shipped.count(test::addressNumber(now[k - 1]))) bench.run({"unplug", std::to_string(k)});
+                if (ours.size() == now.size()) {
+                    bench.run({"unplug", "all"});
+                } else {
+                    for (std::size_t k = now.size(); k >= 1; --k)
+                        if (shipped.count(test::addressNumber(now[k - 1]))) bench.run({"unplug", std::to_string(k)});
+                }
             }
             if (ours.size() < programmed.size())
                 say("recover: %zu programmed adapters not shipped stay on the bench for the retry",

@@ -143,6 +143,15 @@ bool AddressPlan::completeRange() {
     // Both counts at once: with only the declared count emptied, the boxes would offer the
     // range's start again with the count already programmed behind it.
     settings::SettingsChange change;
+    // A shared range: this station's last lot may lie anywhere in it (another station may
+    // have shipped its end), so the first free address is the one after the range, not
+    // after this station's last lot, which would offer an address inside the range.
+    if (shared_) {
+        const uint32_t count = settings::parseCount(store_.readText(keys::InitialDevCount, kStation));
+        if (count != 0)
+            change.address(AddressRecord::Next,
+                           adapter::stepAddress(store_.readAddress(AddressRecord::Initial, kStation), count));
+    }
     change.text(keys::InitialDevCount, "");
     change.text(keys::PreviousDevCount, "");
     return store_.apply(change);

@@ -89,7 +89,8 @@ public:
     // The declared and the cumulative count are equal (text, without regard to case).
     bool rangeComplete();
     // Empties both count records; the addresses stay, so the next range starts at the
-    // first free address. Returns whether the records were written.
+    // first free address (of a shared range: the address after the range, whichever
+    // station shipped its end). Returns whether the records were written.
     bool completeRange();
 
     // Every address read back has the start address's vendor part; a found count of 0 fails.

@@ -93,13 +93,17 @@ std::string PressLedger::problemText(const ledger::LedgerProblem& problem) {
 void PressLedger::reportDamaged(const ledger::LedgerProblem& problem) {
     uint32_t text = IDS_LEDGER_DAMAGED;
     if (problem.status == ledger::LedgerStatus::Unreachable) text = IDS_LEDGER_UNREACHABLE;
-    if (problem.status == ledger::LedgerStatus::NameInUse) text = IDS_LEDGER_NAME_IN_USE;
+    if (problem.status == ledger::LedgerStatus::NameInUse) {
+        text = IDS_LEDGER_NAME_IN_USE;
+        nameTaken_ = problem;
+    }
     view_.messageBox(ui::fillIn(strings_.text(text), {where_, problemText(problem)}), ui::Icon::Stop,
                      ui::Buttons::Ok);
 }
 
 // Why issue() refused the press, each problem with its message. A ledger that cannot be read
-// or reached is opened again at the next press.
+// or reached is opened again at the next press; a name taken by another station is not
+// (see ready()).
 void PressLedger::reportRefusal(const ledger::LedgerProblem& problem) {
     uint32_t text = IDS_LEDGER_NOT_WRITTEN;
     switch (problem.status) {
@@ -167,6 +171,13 @@ void PressLedger::start() {
 }
 
 bool PressLedger::ready() {
+    // Another station works under this station's name: opening the ledger again would take
+    // the name back from it, and the two would refuse each other's presses in turn. Every
+    // press is refused until the station is started again (under a name of its own).
+    if (nameTaken_) {
+        reportDamaged(*nameTaken_);
+        return false;
+    }
     if (open_) return true;
     start();
     return open_;

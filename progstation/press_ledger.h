@@ -79,7 +79,9 @@ public:
     // shipped lines were lost); the others are shown once and closed with `void` lines.
     void start();
     // Before a press records anything: true when the ledger can be used (read again first
-    // when it could not be); otherwise the damage is reported and the press is refused.
+    // when it could not be); otherwise the damage is reported and the press is refused. A
+    // station whose name another station took on the ledger server is refused at every
+    // press until it is started again (its name is not taken back).
     bool ready();
     // The guard over the addresses the lot is about to receive.
     GuardDecision guard(std::span<const adapter::MacAddress> addresses);
@@ -124,6 +126,9 @@ private:
     login::LoginContext login_;
     std::string where_;
     bool open_ = false;  // the last open() succeeded
+    // The problem of an issue() that found another station under this one's name: every
+    // press is refused with it from then on.
+    std::optional<ledger::LedgerProblem> nameTaken_;
 };
 
 }  // namespace lt::progstation

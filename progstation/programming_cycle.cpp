@@ -178,9 +178,11 @@ std::optional<Outcome> ProgrammingCycle::issueLot(adapter::ProgramRequest& reque
     plan.reissueDetail = decision.detail;
     const ledger::IssueResult issued = ledger_.issue(plan);
     if (!issued.problem.ok()) {
-        // A range that the stations sharing it have shipped is complete here too.
+        // A range that the stations sharing it have shipped is complete here too: its record
+        // stays (the range pressed, not the one before it), for its completion to empty its
+        // counts and offer the address after it.
         if (issued.problem.status == ledger::LedgerStatus::RangeComplete) {
-            notProgrammed();
+            data_.handle.reset();
             return Outcome::RangeShipped;
         }
         return notProgrammed();

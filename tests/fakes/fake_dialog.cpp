@@ -273,6 +273,8 @@ ui::Answer FakeDialog::messageBox(std::string_view text, ui::Icon icon, ui::Butt
     if (!session_->answers.empty()) {
         m.answer = session_->answers.front();
         session_->answers.pop_front();
+    } else if (session_->decide) {
+        m.answer = session_->decide(m);
     }
     session_->messages.push_back(m);
     return m.answer;

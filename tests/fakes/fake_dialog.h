@@ -18,8 +18,9 @@
 // characters or else appends, Backspace removes the selected characters or else the last
 // one. Tab into an edit box selects its whole text, as the dialog manager does; text the
 // program sets and a typed character leave nothing selected.
-// Message boxes are answered from `session().answers` in order (the box's default button
-// when none is left: the first, or No for Buttons::YesNoDefaultNo) and recorded; child
+// Message boxes are answered from `session().answers` in order (when none is left, by
+// `session().decide` when set, else the box's default button: the first, or No for
+// Buttons::YesNoDefaultNo) and recorded; child
 // dialogs run the scripts queued with onChild() for their template.
 #pragma once
 
@@ -72,6 +73,9 @@ using ChildScript = std::function<void(FakeDialog& child)>;
 // scripts of child dialogs.
 struct FakeSession {
     std::deque<ui::Answer> answers;
+    // An operator who reads each box (the answer filled in is the default button), for a
+    // program that runs a station on its own.
+    std::function<ui::Answer(const ShownMessage& box)> decide;
     std::vector<ShownMessage> messages;
     int beeps = 0;
     std::map<int, std::deque<ChildScript>> childScripts;

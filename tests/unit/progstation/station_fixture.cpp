@@ -137,56 +137,84 @@ int CountingDevice::count(const std::string& name) const {
 
 // ---- The fixture.
 
-StationTest::StationTest() {
+namespace {
+std::unique_ptr<TempDir> ownFolder(const std::filesystem::path& folder) {
+    return folder.empty() ? std::make_unique<TempDir>() : nullptr;
+}
+}  // namespace
+
+StationRig::StationRig(const std::filesystem::path& given) : temp(ownFolder(given)), folder(temp ? temp->path() : given) {
     system.windows = std::string("C:\\windows");
     system.current = std::string("C:\\line");
     std::filesystem::create_directories(drive.host("C:\\windows\\x").parent_path());
     std::filesystem::create_directories(drive.host("C:\\line\\x").parent_path());
     profiles.log = &fileLog;
     files.log = &fileLog;
-    bench({"create", "4"});
+    if (!std::filesystem::exists(benchPath)) bench({"create", "4"});
 }
 
-void StationTest::start() {
+ledger::AddressLedger& StationRig::freshLedger() {
+    serverLedger.reset();
+    if (makeServerLedger) {
+        // Read as main.cpp reads them, without entering the test's file log.
+        std::vector<std::string>* const log = profiles.log;
+        profiles.log = nullptr;
+        settings::SettingsStore store(profiles, files,
+                                      settings::settingsPaths(system).value_or(settings::settingsPathsIn("")));
+        const std::string connection = progstation::ledgerConnection(store);
+        const std::string name = progstation::stationName(store, computer);
+        profiles.log = log;
+        if (!connection.empty()) {
+            ledger.reset();
+            serverLedger = makeServerLedger(connection, name);
+            return *serverLedger;
+        }
+    }
+    ledger.emplace(ledgerFiles, ledgerClock, kLedgerPath, kStationName);
+    return *ledger;
+}
+
+void StationRig::start() {
     freshLedger();
     station.emplace(ports(), login::LoginContext{loginState, passwordStore, loginTexts, login::kStationLogin});
     view.emplace(rc, IDD_PROGSTATION);
+    view->session().decide = decide;
     view->open(*station);
 }
 
-void StationTest::exit() {
+void StationRig::exit() {
     if (view && !view->ended()) view->click(IDC_EXIT);
 }
 
-std::string StationTest::read(const std::string& file, const std::string& section, const std::string& key) {
+std::string StationRig::read(const std::string& file, const std::string& section, const std::string& key) {
     return profiles.files.readString(drive.map(windowsFile(file)), section, key, "<missing>", 260);
 }
 
-void StationTest::write(const std::string& file, const std::string& section, const std::string& key,
+void StationRig::write(const std::string& file, const std::string& section, const std::string& key,
                         const std::string& value) {
     profiles.files.writeString(drive.map(windowsFile(file)), section, key, value);
 }
 
-std::array<std::string, 6> StationTest::epromAddress(const std::string& section) {
+std::array<std::string, 6> StationRig::epromAddress(const std::string& section) {
     std::array<std::string, 6> texts;
     for (int i = 0; i < 6; ++i) texts[i] = eprom(section, "BYTE" + std::to_string(i + 1));
     return texts;
 }
 
-void StationTest::stationOptions(int overwrite, int verifyAddresses, int launchDiagnostics) {
+void StationRig::stationOptions(int overwrite, int verifyAddresses, int launchDiagnostics) {
     write("EthernetDiagnostic.ini", "EPROMUTILITY", "OverWriteAddress", std::to_string(overwrite));
     write("EthernetDiagnostic.ini", "EPROMUTILITY", "DisplayMacAddresses", std::to_string(verifyAddresses));
     write("EthernetDiagnostic.ini", "EPROMUTILITY", "LaunchDiagnosticApp", std::to_string(launchDiagnostics));
 }
 
-void StationTest::installPackage() {
+void StationRig::installPackage() {
     const auto folder = drive.host("C:\\UsbMac\\netkoru.inf").parent_path();
     std::filesystem::create_directories(folder);
     std::filesystem::copy_file(sourceDir() / "packaging" / "usbmac" / "netkoru.inf", folder / "netkoru.inf",
                                std::filesystem::copy_options::overwrite_existing);
 }
 
-void StationTest::rangeInProgress(const std::array<std::string, 6>& start, const std::string& count,
+void StationRig::rangeInProgress(const std::array<std::string, 6>& start, const std::string& count,
                                   const std::array<std::string, 6>& last, const std::string& programmed) {
     for (int i = 0; i < 6; ++i) {
         const std::string key = "BYTE" + std::to_string(i + 1);
@@ -197,7 +225,7 @@ void StationTest::rangeInProgress(const std::array<std::string, 6>& start, const
     write("EpromData.ini", "PREVIOUSDEVCOUNT", "COUNT", programmed);
 }
 
-std::vector<ledger::Record> StationTest::ledgerRecords() {
+std::vector<ledger::Record> StationRig::ledgerRecords() {
     std::vector<ledger::Record> records;
     const std::string& file = ledgerFiles.files[kLedgerPath];
     std::size_t at = 0;
@@ -221,13 +249,13 @@ std::vector<ledger::Record> StationTest::ledgerRecords() {
     return records;
 }
 
-int StationTest::ledgerCount(ledger::Event event, std::optional<adapter::MacAddress> mac) {
+int StationRig::ledgerCount(ledger::Event event, std::optional<adapter::MacAddress> mac) {
     int n = 0;
     for (const ledger::Record& r : ledgerRecords()) n += r.event == event && (!mac || r.mac == *mac);
     return n;
 }
 
-std::map<uint64_t, int> StationTest::shippedSinceReissue() {
+std::map<uint64_t, int> StationRig::shippedSinceReissue() {
     const std::vector<ledger::Record> records = ledgerRecords();
     // A reissued line counts when its lot shipped the address; a voided re-issue did not happen.
     std::set<std::pair<uint64_t, uint64_t>> shippedBy;
@@ -242,7 +270,7 @@ std::map<uint64_t, int> StationTest::shippedSinceReissue() {
     return shipped;
 }
 
-void StationTest::loginNext() {
+void StationRig::loginNext() {
     view->onChild(IDD_LOGIN_STATION, [](FakeDialog& login) {
         login.type("tpw731");
         login.pressEnter();
@@ -250,23 +278,23 @@ void StationTest::loginNext() {
 }
 
 
-void StationTest::setStart(const std::array<std::string, 6>& texts) {
+void StationRig::setStart(const std::array<std::string, 6>& texts) {
     for (int i = 0; i < 6; ++i) view->setText(IDC_START_BYTE1 + i, texts[i]);
 }
 
-std::array<std::string, 6> StationTest::startBoxes() {
+std::array<std::string, 6> StationRig::startBoxes() {
     std::array<std::string, 6> texts;
     for (int i = 0; i < 6; ++i) texts[i] = view->text(IDC_START_BYTE1 + i);
     return texts;
 }
 
-std::array<std::string, 6> StationTest::lastBoxes() {
+std::array<std::string, 6> StationRig::lastBoxes() {
     std::array<std::string, 6> texts;
     for (int i = 0; i < 6; ++i) texts[i] = view->text(IDC_LAST_BYTE1 + i);
     return texts;
 }
 
-std::vector<std::string> StationTest::messageTexts() {
+std::vector<std::string> StationRig::messageTexts() {
     std::vector<std::string> texts;
     for (const auto& m : view->messages()) texts.push_back(m.text);
     return texts;

@@ -1,4 +1,4 @@
-// station_fixture.h: ProgStation under test: its dialogs on the fake view over the real resource script, its files on a mapped drive C: in a temporary folder, its ledger in memory, the native bench as the adapter driver, and fakes for the registry, pauses, launcher and error texts.
+// station_fixture.h: ProgStation under test: its dialogs on the fake view over the real resource script, its files on a mapped drive C: in a folder of its own, its ledger in memory (or on a ledger server), the native bench as the adapter driver, and fakes for the registry, pauses, launcher and error texts.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -149,9 +149,20 @@ inline uint64_t addressNumber(const adapter::MacAddress& a) {
     return n;
 }
 
-struct StationTest : ::testing::Test {
-    TempDir dir;
-    DriveC drive{dir.path()};
+// One station with everything around it. StationTest is the tests' fixture of one station;
+// a test of several stations (or a program that runs one) makes more of these.
+struct StationRig {
+    // `folder`: where drive C: and the bench file live, kept as they are (a station started
+    // again in it finds its files and its bench); empty: a temporary folder of its own,
+    // removed with the rig. The bench file is created with four fresh adapters when missing.
+    explicit StationRig(const std::filesystem::path& folder = {});
+    virtual ~StationRig() = default;
+    StationRig(const StationRig&) = delete;
+    StationRig& operator=(const StationRig&) = delete;
+
+    std::unique_ptr<TempDir> temp;  // the rig's own folder when none was given
+    std::filesystem::path folder;
+    DriveC drive{folder};
     std::vector<std::string> fileLog;
     MappedProfiles profiles{drive};
     MappedFiles files{drive};
@@ -160,7 +171,7 @@ struct StationTest : ::testing::Test {
     FakeErrorTexts errors;
     const RcFile& rc = programResources("progstation.rc");
     RcStrings strings{rc};
-    std::string benchPath = dir.file("bench.txt");
+    std::string benchPath = (folder / "bench.txt").string();
     bench::BenchDevice benchDevice{benchPath};
     CountingDevice device{benchDevice};
     FakeRegistry registry;
@@ -173,22 +184,33 @@ struct StationTest : ::testing::Test {
     // The ledger file, kept across the station's restarts; each start() reads it anew.
     FakeLedgerFiles ledgerFiles;
     FakeLedgerClock ledgerClock;
+    FakeComputerName computer;
     std::optional<ledger::FileLedger> ledger;
+    // The ledger on a server, as main.cpp picks it: when `makeServerLedger` is set and
+    // [LEDGER] Connection of the station's EthernetDiagnostic.ini is not empty, each start()
+    // has it make the station's ledger from the connection string and the station's name (as
+    // main.cpp reads them), and no AddressLedger.csv is used. The shared-mode tests give a
+    // ServerLedger; unset (every other test), the station keeps its own file.
+    std::function<std::unique_ptr<ledger::AddressLedger>(const std::string& connection, const std::string& station)>
+        makeServerLedger;
+    std::unique_ptr<ledger::AddressLedger> serverLedger;
     std::optional<progstation::StationDialog> station;
     std::optional<FakeDialog> view;
-
-    StationTest();
+    // Answers the message boxes that no answer was queued for, in every view start() opens
+    // (FakeSession::decide); unset, they get their default button.
+    std::function<ui::Answer(const ShownMessage& box)> decide;
 
     static constexpr const char* kLedgerPath = "C:\\windows\\AddressLedger.csv";
     static constexpr const char* kStationName = "LINE-1";
-    // A new ledger object on the same file, as a restarted station has.
-    ledger::AddressLedger& freshLedger() {
-        ledger.emplace(ledgerFiles, ledgerClock, kLedgerPath, kStationName);
-        return *ledger;
+    // A new ledger object on the same file (or server), as a restarted station has.
+    ledger::AddressLedger& freshLedger();
+    ledger::AddressLedger& currentLedger() {
+        if (serverLedger) return *serverLedger;
+        return ledger ? *ledger : freshLedger();
     }
     progstation::StationPorts ports() {
-        return {profiles, files, system, pauses, errors, strings, device, registry, launcher,
-                ledger ? *ledger : freshLedger(), training};
+        return {profiles, files, system, pauses, errors, strings, device, registry, launcher, currentLedger(),
+                training};
     }
     // Opens the main dialog.
     void start();
@@ -253,5 +275,7 @@ struct StationTest : ::testing::Test {
     std::string status() { return view->text(IDC_STATUS); }
     std::string text(uint32_t id) { return strings.text(id); }
 };
+
+struct StationTest : ::testing::Test, StationRig {};
 
 }  // namespace lt::test

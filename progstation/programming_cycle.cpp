@@ -337,6 +337,15 @@ Outcome ProgrammingCycle::programLot(bool overwriteForced) {
         return Outcome::RecordsNotWritten;
     }
     if (!plan_.recordLot(reply, request)) {
+        if (ledger_.shared()) {
+            // The ledger server holds the lot as shipped and never gives its addresses again:
+            // only this station's own records miss it.
+            ask(ui::fillIn(ports_.strings.text(IDS_LEDGER_LOCAL_NOT_RECORDED),
+                           {adapter::formatLower(data_.lotStart), adapter::formatLower(reply.lastAddress),
+                            store_.path(settings::SettingsFile::EpromData)}),
+                ui::Icon::Stop, ui::Buttons::Ok);
+            return Outcome::RecordsNotWritten;
+        }
         // The adapters hold addresses that the records do not show as handed out: the next
         // lot is given them again, so these adapters must not reach the line.
         ask(ui::fillIn(ports_.strings.text(IDS_LOT_NOT_RECORDED),

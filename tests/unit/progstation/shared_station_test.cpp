@@ -447,6 +447,34 @@ TEST_F(SharedLedgerTest, aLotTheServerCouldNotRecordIsNotShownProgrammedAndItsAd
     }
 }
 
+// The server recorded the lot, but the station's own records could not be written (another
+// program holds EpromData.ini): the lot is not shown as programmed, the message says the
+// devices may go on, and no address of the lot is handed out again.
+TEST_F(SharedLedgerTest, aLotTheServerShippedButTheStationCouldNotRecordIsNeverGivenAgain) {
+    auto a = station("LINE-A");
+    a->freshLot(3);
+    a->profiles.holdAfter(1);  // the range's record goes through, the lot's record is refused
+    a->press(kBoxes, "10");
+    EXPECT_EQ(a->programmed(), 1);
+    const std::string message = a->shownText(IDS_LEDGER_LOCAL_NOT_RECORDED);
+    ASSERT_FALSE(message.empty()) << ::testing::PrintToString(a->messageTexts());
+    EXPECT_NE(message.find(adapter::formatLower(at(0)) + " to " + adapter::formatLower(at(2))), std::string::npos)
+        << message;
+    EXPECT_FALSE(a->shown(IDS_LOT_NOT_RECORDED)) << "the devices need not be set aside";
+    EXPECT_NE(a->status(), a->text(IDS_LOT_PROGRAMMED));
+    EXPECT_EQ(value("SELECT count(*) FROM ledger_addresses WHERE state = 'shipped'"), "3");
+    EXPECT_EQ(a->eprom("PREVIOUSDEVCOUNT"), "");
+
+    // The file free again: the next lot lies after the shipped one.
+    a->profiles.hold.reset();
+    a->freshLot(2);
+    a->press(kBoxes, "10");
+    EXPECT_EQ(a->status(), a->text(IDS_LOT_PROGRAMMED)) << ::testing::PrintToString(a->messageTexts());
+    EXPECT_EQ(a->benchAddresses(), ledger::lotAddresses(at(3), 2));
+    EXPECT_EQ(a->epromAddress("PREVIOUSMACADDR"), lower(at(4)));
+    EXPECT_EQ(value("SELECT count(*) FROM ledger_addresses WHERE state <> 'shipped'"), "0");
+}
+
 // ---- No room left for the lot, and a station's name in use.
 
 TEST_F(SharedLedgerTest, aPressTheServerRefusesProgramsNothingAndSaysWhy) {

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "common/settings/value_forms.h"
 #include "progstation/ledger/ledger_lines.h"
 #include "resources/progstation_ids.h"
 
@@ -30,12 +31,7 @@ std::string stationName(settings::SettingsStore& store, platform::ComputerName& 
 }
 
 std::string ledgerConnection(settings::SettingsStore& store) {
-    std::string text = store.readText(keys::LedgerConnection, settings::Reader::ProgStation);
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.back())) text.pop_back();
-    std::size_t lead = 0;
-    while (lead < text.size() && blank(text[lead])) ++lead;
-    return text.substr(lead);
+    return settings::trimBlanks(store.readText(keys::LedgerConnection, settings::Reader::ProgStation));
 }
 
 std::string ledgerServerName(std::string_view connection) {

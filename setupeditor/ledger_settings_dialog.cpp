@@ -2,6 +2,7 @@
 #include "setupeditor/ledger_settings_dialog.h"
 
 #include "common/settings/settings_keys.h"
+#include "common/settings/value_forms.h"
 #include "resources/setupeditor_ids.h"
 
 namespace lt::setupeditor {
@@ -9,14 +10,6 @@ namespace {
 
 // A profile read gives back at most the buffer less its terminator.
 constexpr uint32_t kMaxChars = uint32_t(settings::kValueBuffer - 1);
-
-std::string trimmed(std::string text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.back())) text.pop_back();
-    std::size_t lead = 0;
-    while (lead < text.size() && blank(text[lead])) ++lead;
-    return text.substr(lead);
-}
 
 }  // namespace
 
@@ -31,8 +24,8 @@ void LedgerSettingsDialog::onInit() {
 
 void LedgerSettingsDialog::onOk() {
     if (editable_) {
-        values_.stationName = trimmed(view().text(IDC_STATION_NAME)).substr(0, kMaxChars);
-        values_.connection = trimmed(view().text(IDC_LEDGER_CONNECTION)).substr(0, kMaxChars);
+        values_.stationName = settings::trimBlanks(view().text(IDC_STATION_NAME)).substr(0, kMaxChars);
+        values_.connection = settings::trimBlanks(view().text(IDC_LEDGER_CONNECTION)).substr(0, kMaxChars);
     }
     view().endDialog(ui::kIdOk);
 }

@@ -81,4 +81,11 @@ std::string formatCount(uint32_t value) { return std::to_string(value); }
 
 std::string formatDecimal(int32_t value) { return std::to_string(value); }
 
+std::string trimBlanks(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    return std::string(text);
+}
+
 }  // namespace lt::settings

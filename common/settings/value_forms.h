@@ -35,4 +35,8 @@ std::string formatCount(uint32_t value);
 // "%d".
 std::string formatDecimal(int32_t value);
 
+// A free text value without the spaces and tabs around it (a station name, a connection
+// string), as typed into a box or into the file by hand.
+std::string trimBlanks(std::string_view text);
+
 }  // namespace lt::settings
